@@ -1,0 +1,43 @@
+#include "frontend/banner.h"
+
+#include "frontend/console.h"
+#include "platform/build_flavour.h"
+
+namespace {
+
+// The constant shown in hexadecimal on the first line.
+constexpr int BANNER_CONSTANT = 1500;
+
+const char* FirstLineFormat() {
+  if (BUILD_MP) {
+    return BUILD_64_BIT ? "Quorvel: 5.3B (ZEV 026, %x, for 64-bit architecture, %i threads)\n"
+                        : "Quorvel: 5.3B (ZEV 026, %x, %i threads)\n";
+  }
+  return BUILD_64_BIT ? "Quorvel: 5.3B (ZEV 026, %x, for 64-bit architecture)\n"
+                      : "Quorvel: 5.3B (ZEV 026, %x)\n";
+}
+
+// Feature tags: the personality's own, then the parallel search's.
+const char* TagLine() {
+  switch (BUILD_PERSONALITY) {
+    case Personality::Active:
+      return BUILD_MP ? "une ueh ars ans\n" : "une ueh\n";
+    case Personality::Passive:
+      return BUILD_MP ? "ueh ars ans\n" : "ueh\n";
+    case Personality::Inert:
+      return BUILD_MP ? "uie pid sco lme ueh ars ans\n" : "uie pid sco lme ueh\n";
+  }
+  return "\n";
+}
+
+}  // namespace
+
+void PrintBanner(int thread_count) {
+  if (BUILD_MP) {
+    PrintFormatted(FirstLineFormat(), BANNER_CONSTANT, thread_count);
+  } else {
+    PrintFormatted(FirstLineFormat(), BANNER_CONSTANT);
+  }
+  WriteText(TagLine());
+  WriteText("Copyright (C) 2026 the Quorvel developers. Free software, no warranty.\n");
+}

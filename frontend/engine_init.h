@@ -1,0 +1,16 @@
+// Building every table and thread the engine needs, and releasing them.
+#pragma once
+
+#include "frontend/options.h"
+
+// Attack tables, hash keys, transposition table, castling masks,
+// evaluation tables and, in MP builds, the worker threads, in that order.
+void InitEngine(const EngineOptions& options);
+
+// Releases the transposition table.
+void FreeEngine();
+
+// The number of search threads, the main thread included (1 in SP builds).
+extern int thread_count;
+extern int split_root;
+extern int split_nodes;

@@ -1,0 +1,68 @@
+// The one interface to the operating system. Everything the engine needs
+// from it is here; nothing outside platform/ includes a system header.
+// platform_posix.cpp implements it for Linux; another system would add one
+// more file with the same functions.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+// What standard input is connected to.
+enum class InputKind { Pipe, Console, File, Other };
+
+// Records the input kind, keeps console input free of window and mouse
+// events, and makes signals from a front end harmless (an interrupt or a
+// closed output pipe must not kill the engine).
+void InitStdio();
+InputKind StdinKind();
+
+// Reads one byte from standard input: 1 when a byte was read, 0 at the end
+// of the data, -1 when the read failed.
+int ReadStdinByte(uint8_t* byte);
+
+// Bytes (or events) waiting on standard input without blocking; -1 when the
+// query itself fails.
+long StdinBytesWaiting();
+
+// One unbuffered write to standard output; the result is ignored.
+void WriteStdout(const char* text, size_t length);
+
+// Milliseconds of a monotonic clock, truncated to 32 bits.
+uint32_t TickCountMs();
+void SleepMs(uint32_t ms);
+
+// Threads. A started thread runs entry(argument) until it returns.
+using ThreadEntry = void (*)(void* argument);
+bool StartThread(ThreadEntry entry, void* argument);
+uint32_t CurrentThreadId();
+
+// A parking place for one worker thread: the worker parks itself until
+// the main thread wakes it. A wake that comes before the park is kept.
+struct Parker;
+Parker* CreateParker();
+void Park(Parker* parker);
+void Wake(Parker* parker);
+
+// Read-only files. A handle below 0 is no file.
+int OpenReadOnly(const char* path);
+bool SeekFile(int handle, uint32_t offset);
+long ReadFile(int handle, void* buffer, size_t length);
+void CloseFile(int handle);
+
+// The number of processors the operating system reports (at least 1).
+int ProcessorCount();
+
+// Copies an environment variable and its terminating zero into buffer.
+enum class EnvironmentRead { Unset, TooLong, Copied };
+EnvironmentRead ReadEnvironment(const char* name, char* buffer, size_t size);
+
+// A zero-filled block of memory, or null.
+void* AllocateZeroed(size_t bytes);
+void FreeMemory(void* block);
+
+// Ends the process at once with the exit code, without further output.
+[[noreturn]] void ExitProcess(int code);
+
+}  // namespace platform

@@ -1,0 +1,126 @@
+"""Runs the real programs over pipes and compares what they write.
+
+Each test script takes --bin (the folder of the built programs) and
+--have-32bit (ON or OFF), runs its checks and ends with a line
+'N passed, M failed'; its exit code is 0 only when nothing failed.
+"""
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+PERSONALITIES = ("Active", "Passive", "Inert")
+FLAVOURS = ("MP", "SP")
+
+
+class Suite:
+    """Collects named checks and prints the closing count."""
+
+    def __init__(self):
+        parser = argparse.ArgumentParser()
+        parser.add_argument("--bin", required=True)
+        parser.add_argument("--have-32bit", default="OFF")
+        args = parser.parse_args()
+        self.bin = args.bin
+        self.have_32bit = args.have_32bit.upper() in ("ON", "1", "TRUE", "YES")
+        self.passed = 0
+        self.failed = 0
+
+    def word_sizes(self):
+        return (64, 32) if self.have_32bit else (64,)
+
+    def programs(self, flavours=FLAVOURS, personalities=PERSONALITIES):
+        """Every deliverable that this build made, as (name, path)."""
+        for bits in self.word_sizes():
+            for personality in personalities:
+                for flavour in flavours:
+                    name = f"{flavour}-{personality}-Quorvel_{bits}-bit"
+                    yield name, os.path.join(self.bin, name)
+
+    def check(self, label, condition, detail=""):
+        if condition:
+            self.passed += 1
+        else:
+            self.failed += 1
+            print(f"FAIL {label}" + (f": {detail}" if detail else ""))
+
+    def expect_equal(self, label, actual, expected):
+        self.check(label, actual == expected, f"expected {expected!r}, got {actual!r}")
+
+    def finish(self):
+        print(f"{self.passed} passed, {self.failed} failed")
+        sys.exit(1 if self.failed else 0)
+
+
+def engine_env(extra=None):
+    env = dict(os.environ)
+    env.pop("NUMBER_OF_PROCESSORS", None)
+    if extra:
+        env.update(extra)
+    return env
+
+
+def run(path, data=b"", args=(), env=None, timeout=30, stdin_file=False):
+    """Runs a program with `data` as its whole input, through a pipe or,
+    with stdin_file, from a regular file. Returns (exit code, output)."""
+    command = [path, *args]
+    if stdin_file:
+        with tempfile.TemporaryFile() as source:
+            source.write(data)
+            source.seek(0)
+            done = subprocess.run(command, stdin=source, stdout=subprocess.PIPE,
+                                  env=engine_env(env), timeout=timeout)
+    else:
+        done = subprocess.run(command, input=data, stdout=subprocess.PIPE,
+                              env=engine_env(env), timeout=timeout)
+    return done.returncode, done.stdout
+
+
+class Session:
+    """A program kept running, fed line by line, read with a deadline."""
+
+    def __init__(self, path, args=(), env=None):
+        self.process = subprocess.Popen([path, *args], stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, env=engine_env(env))
+        os.set_blocking(self.process.stdout.fileno(), False)
+        self.buffer = b""
+
+    def send(self, data):
+        self.process.stdin.write(data)
+        self.process.stdin.flush()
+
+    def read_until(self, marker, timeout=30):
+        """Output up to and including `marker`, or None when it never came."""
+        deadline = time.monotonic() + timeout
+        while marker not in self.buffer:
+            if time.monotonic() > deadline:
+                return None
+            chunk = self.process.stdout.read()
+            if chunk:
+                self.buffer += chunk
+            elif self.process.poll() is not None:
+                chunk = self.process.stdout.read()
+                if chunk:
+                    self.buffer += chunk
+                    continue
+                return None
+            else:
+                time.sleep(0.01)
+        end = self.buffer.index(marker) + len(marker)
+        text, self.buffer = self.buffer[:end], self.buffer[end:]
+        return text
+
+    def close(self, timeout=30):
+        """Closes the input and returns the exit code (None: still running)."""
+        try:
+            self.process.stdin.close()
+        except BrokenPipeError:
+            pass
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+            return None
