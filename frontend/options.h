@@ -33,8 +33,3 @@ void ClampOptions(EngineOptions& options);
 
 // The leading-digits integer of a text ("12x" gives 12, "x" gives 0).
 int ReadInteger(const char* text);
-
-// Splits a whole command line into arguments in place, as the 32-bit
-// programs of a system that hands over only one text must: blanks
-// separate, a quote runs to the same quote, at most `max_arguments` kept.
-int SplitCommandLine(char* line, char** arguments, int max_arguments);

@@ -1,4 +1,4 @@
-// Command-line options, the processor count and command-line splitting.
+// Command-line options and the processor count.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -90,25 +90,6 @@ TEST(Options, ReadIntegerUsesLeadingDigits) {
   EXPECT_EQ(ReadInteger("-5"), -5);
   EXPECT_EQ(ReadInteger(""), 0);
   EXPECT_EQ(ReadInteger("99999999999999999999"), 2147483647);
-}
-
-TEST(Options, SplitCommandLineHonoursQuotes) {
-  char line[] = "engine \"a b\" 'c d' e";
-  char* arguments[32];
-  int count = SplitCommandLine(line, arguments, 32);
-  ASSERT_EQ(count, 4);
-  EXPECT_STREQ(arguments[0], "engine");
-  EXPECT_STREQ(arguments[1], "a b");
-  EXPECT_STREQ(arguments[2], "c d");
-  EXPECT_STREQ(arguments[3], "e");
-
-  char unclosed[] = "engine \"runs to the end";
-  count = SplitCommandLine(unclosed, arguments, 32);
-  ASSERT_EQ(count, 2);
-  EXPECT_STREQ(arguments[1], "runs to the end");
-
-  char many[] = "a b c d e";
-  EXPECT_EQ(SplitCommandLine(many, arguments, 3), 3);
 }
 
 }  // namespace
