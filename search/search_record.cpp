@@ -1,0 +1,4 @@
+#include "search/search_record.h"
+
+SearchRecord search_record;
+ThinkingRecord thinking_record;

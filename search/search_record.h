@@ -1,0 +1,46 @@
+// The one record through which the front end asks for a search and reads
+// its result. The front end fills the request before each search (and
+// changes `timed` and the budget at a ponder hit, from inside the running
+// search); the search fills the result.
+#pragma once
+
+#include <cstdint>
+
+#include "board/position.h"
+
+// What the search is asked to do.
+struct SearchRequest {
+  uint8_t timed;        // 1: keep to the clock; 0: run until stopped (pondering)
+  int32_t target_ms;    // time the search aims to use
+  int32_t max_ms;       // time the search must not pass
+  int32_t depth_limit;  // copy of the "sd" setting
+};
+
+// What the search found: the best root move so far and how it got there.
+struct SearchResult {
+  Move result_move;     // best root move so far, 0 when none
+  int32_t score;        // its score, from the engine's point of view
+  int32_t depth;        // the iteration depth that produced it
+  uint32_t elapsed_ms;  // time since the search began
+  uint64_t nodes;       // node count of the game position's record
+  Move pv[8];           // principal variation, at most 7 moves, ended by 0
+};
+
+struct SearchRecord {
+  SearchRequest request;
+  SearchResult result;
+};
+
+extern SearchRecord search_record;
+
+// The last result worth showing, kept while "post" is on; the thinking
+// line after the engine's move is printed from it.
+struct ThinkingRecord {
+  int32_t score;
+  int32_t elapsed_ms;
+  int32_t depth;
+  uint64_t nodes;
+  Move pv[7];
+};
+
+extern ThinkingRecord thinking_record;
