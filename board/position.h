@@ -78,6 +78,11 @@ static_assert(sizeof(PositionState) == 8, "the state group is eight bytes");
 
 inline constexpr int KEY_HISTORY_SIZE = 1024;
 
+// The key_history slot of a game ply. The history is used as a ring, so no
+// game length writes outside it; the last KEY_HISTORY_SIZE plies keep
+// distinct slots, far more than any search or repetition test looks back.
+inline constexpr int KeyHistoryIndex(int game_ply) { return game_ply & (KEY_HISTORY_SIZE - 1); }
+
 // The position record: one per search thread, record 0 being the game.
 // Every view (bitboards, rotated boards, pawn files, board array, keys,
 // material signature, counters, accumulators) is kept in step by set-up,

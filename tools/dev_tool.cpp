@@ -1,2 +1,33 @@
+// The developer tool: builds the start-up tables and dispatches to a
+// subcommand named by the first argument.
 #include <cstdio>
-int main() { std::fputs("usage: quorvel-dev COMMAND ...\n", stderr); return 2; }
+#include <cstring>
+
+#include "board/attacks.h"
+#include "board/keys.h"
+#include "tools/dev_commands.h"
+
+namespace {
+
+constexpr DevCommand COMMANDS[] = {
+    {"perft", "DEPTH FEN", RunPerft},
+    {"divide", "DEPTH FEN", RunDivide},
+};
+
+}  // namespace
+
+int PrintUsage() {
+  for (const DevCommand& command : COMMANDS)
+    std::fprintf(stderr, "usage: quorvel-dev %s %s\n", command.name, command.synopsis);
+  return 2;
+}
+
+int main(int argc, char** argv) {
+  if (argc < 2) return PrintUsage();
+  InitAttackTables();
+  InitKeys();
+  InitCastleMasks();
+  for (const DevCommand& command : COMMANDS)
+    if (std::strcmp(argv[1], command.name) == 0) return command.run(argc - 2, argv + 2);
+  return PrintUsage();
+}

@@ -1,0 +1,19 @@
+// The developer tool's subcommands. Each takes the arguments after its
+// name and returns the process exit code; 2 means a usage error.
+#pragma once
+
+// One subcommand: its name, its argument synopsis and its entry.
+struct DevCommand {
+  const char* name;
+  const char* synopsis;
+  int (*run)(int argc, char** argv);
+};
+
+// perft DEPTH FEN: leaves of the legal move tree.
+int RunPerft(int argc, char** argv);
+
+// divide DEPTH FEN: the leaves below each legal root move.
+int RunDivide(int argc, char** argv);
+
+// Prints the usage line(s) to standard error and returns 2.
+int PrintUsage();
