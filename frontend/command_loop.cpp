@@ -2,30 +2,264 @@
 
 #include <cstring>
 
+#include "board/draw_rules.h"
+#include "board/legal_moves.h"
+#include "board/set_position.h"
 #include "frontend/banner.h"
+#include "frontend/book.h"
+#include "frontend/commands.h"
 #include "frontend/console.h"
 #include "frontend/engine_init.h"
 #include "frontend/engine_state.h"
-
-EngineState engine_state = EngineState::New;
+#include "frontend/game.h"
+#include "frontend/move_text.h"
+#include "frontend/search_handover.h"
+#include "frontend/thinking_output.h"
+#include "search/search_record.h"
 
 namespace {
 
-bool ParseCommand() {
-  if (strncmp(line_buffer, "quit", 4) == 0 && static_cast<signed char>(line_buffer[4]) <= 32) {
-    engine_state = EngineState::Quit;
-    return true;
+// Scores below this, six engine moves in a row, resign against a person.
+constexpr int32_t RESIGN_SCORE = -1200;
+constexpr int8_t RESIGN_MOVES = 5;
+// Resigning makes sense only while the opponent has time to win.
+constexpr int32_t RESIGN_MIN_OPPONENT_MS = 30000;
+
+int8_t resign_countdown = RESIGN_MOVES;
+
+// The command line, replayed as protocol lines at every new game.
+int argument_count = 0;
+const char* const* argument_values = nullptr;
+
+void WriteLine(const char* text) {
+  WriteText(text);
+  WriteText("\r\n");
+}
+
+// The result line for a side to move without a legal move.
+void AnnounceNoMoves() {
+  if (result_printed) return;
+  if (game_position.state.in_check) {
+    WriteLine(game_position.side == BLACK ? "1-0 {White wins}" : "0-1 {Black wins}");
+  } else {
+    WriteLine("1/2-1/2 {Draw}");
+  }
+  result_printed = true;
+}
+
+// Step 4: mate, stalemate and the draw rules, once the game has moves.
+void CheckGameEnd() {
+  if (game_length <= 0) return;
+  if (legal_count <= 0 && engine_state != EngineState::New) {
+    AnnounceNoMoves();
+    engine_state = EngineState::GameOver;
+    ReadAndParse();
+  }
+  if (!result_printed && GameIsDrawn(game_position)) {
+    WriteLine("1/2-1/2 {Draw}");
+    result_printed = true;
+  }
+}
+
+// Places one command-line argument in the line buffer and parses it.
+void ParseArgument(const char* argument) {
+  memset(line_buffer, 0, sizeof line_buffer);
+  strncpy(line_buffer, argument, LINE_BUFFER_SIZE - 1);
+  ParseCommand();
+}
+
+// Replays the command line. Arguments that start a new game ("new",
+// "setboard") must not start set-up again from inside set-up: the first
+// pass notes them and asks for one more set-up; the second ignores them.
+bool ReplayArguments(bool first_pass) {
+  bool set_up_again = false;
+  for (int i = 1; i < argument_count && engine_state != EngineState::Quit; i++) {
+    ParseArgument(argument_values[i]);
+    if (engine_state == EngineState::New) {
+      set_up_again = first_pass;
+      engine_state = EngineState::Waiting;
+      if (!first_pass) fen_source = START_TEXT;
+    }
+  }
+  return set_up_again;
+}
+
+// A scratch record for testing a position text before it replaces the game.
+Position candidate_position;
+
+bool FenIsPlayable(const char* fen) {
+  SetPosition(candidate_position, fen);
+  return PositionIsPlayable(candidate_position);
+}
+
+// The New state: set the game up from fen_source and replay the arguments.
+void SetUpNewGame(bool first_pass) {
+  if (!FenIsPlayable(fen_source)) {
+    WriteLine("tellusererror Illegal position");
+    RefuseGamePosition();
+    fen_source = START_TEXT;
+    engine_state = EngineState::Waiting;
+    return;
+  }
+  result_printed = false;
+  depth_limit = DEFAULT_DEPTH_LIMIT;
+  fixed_move_ms = NO_FIXED_MOVE_TIME;
+  opponent_name[0] = 0;
+  SetFlag(ForceMode, false);
+  SetFlag(OpponentIsComputer, false);
+  SetFlag(UseBook, fen_source == START_TEXT);
+  NewGame(fen_source);
+  fen_source = START_TEXT;
+  resign_countdown = RESIGN_MOVES;
+  expected_move = 0;
+  RebuildLegalMoves();
+  engine_state = EngineState::Waiting;
+  if (ReplayArguments(first_pass) && engine_state != EngineState::Quit) SetUpNewGame(false);
+}
+
+// Take-backs that came in during the search, now that it has stopped.
+// True when there were any: then no engine move is played.
+bool ApplyDeferredTakeBacks() {
+  int count = TakeDeferredTakeBacks();
+  if (count == 0) return false;
+  for (int i = 0; i < count; i++) TakeBack();
+  RebuildLegalMoves();
+  if (engine_state == EngineState::Thinking || engine_state == EngineState::Pondering) {
+    engine_state = EngineState::Waiting;
+  }
+  return true;
+}
+
+// Resignation against a person: the sixth move in a row below the
+// resignation score resigns, and so does every further one.
+void ConsiderResigning(int32_t score) {
+  if (FlagIsSet(OpponentIsComputer)) return;
+  if (score >= RESIGN_SCORE) {
+    resign_countdown = RESIGN_MOVES;
+    return;
+  }
+  resign_countdown--;
+  if (resign_countdown < 0 && opponent_clock_ms > RESIGN_MIN_OPPONENT_MS) WriteLine("resign");
+}
+
+bool IsLegalInGame(Move move) {
+  for (int i = 0; i < legal_count; i++) {
+    if (legal_moves[i] == move) return true;
   }
   return false;
 }
 
+// Step 6: write and play the engine's move, then decide on pondering.
+void PlayEngineMove() {
+  const SearchResult& result = search_record.result;
+  const Move move = result.result_move;
+  char text[MOVE_TEXT_SIZE];
+  WriteText("move ");
+  WriteText(MoveToText(move, text));
+  WriteText("\r\n");
+  ApplyGameMove(move);
+  RebuildLegalMoves();
+  ConsiderResigning(result.score);
+  expected_move = result.pv[1];
+  if (expected_move != 0) PrintMoveThinking(move);
+  // Ponder only on a reply that really is legal after the move played.
+  if (result.pv[0] != move || !IsLegalInGame(expected_move)) expected_move = 0;
+  const bool ponder = !FlagIsSet(UseBook) && FlagIsSet(Ponder) && expected_move != 0;
+  engine_state = ponder ? EngineState::PonderStart : EngineState::Waiting;
+}
+
+// The Thinking state: a book move or a search, then the move.
+void Think() {
+  result_printed = false;
+  SetFlag(ForceMode, false);
+  if (!GamePositionIsPlayable()) {
+    engine_state = EngineState::Waiting;
+    return;
+  }
+  if (legal_count == 0) {
+    // A set-up position without a move: there is nothing to think about.
+    AnnounceNoMoves();
+    engine_state = EngineState::Waiting;
+    return;
+  }
+  if (FlagIsSet(UseBook)) {
+    Move book_move = BookMoveForGame();
+    if (book_move != 0) {
+      memset(&search_record, 0, sizeof search_record);
+      search_record.result.result_move = book_move;
+      search_record.result.pv[0] = book_move;
+      PlayEngineMove();
+      return;
+    }
+    SetFlag(UseBook, false);
+  }
+  StartSearch(true);
+  if (ApplyDeferredTakeBacks()) return;
+  if (engine_state != EngineState::Thinking) return;
+  if (search_record.result.result_move != 0) {
+    PlayEngineMove();
+  } else {
+    engine_state = EngineState::Waiting;
+  }
+}
+
+// The Pondering state: search the position after the expected reply until
+// the opponent moves.
+void Ponder() {
+  pending_move = 0;
+  ApplyGameMove(expected_move);
+  reply_count = BuildLegalMoves(game_position, reply_moves);
+  StartSearch(false);
+  if (engine_state == EngineState::Thinking) {
+    // The expected move came: it stays played, and so does the answer.
+    pending_move = 0;
+    if (ApplyDeferredTakeBacks()) return;
+    if (search_record.result.result_move != 0) {
+      PlayEngineMove();
+    } else {
+      engine_state = EngineState::Waiting;
+    }
+    return;
+  }
+  if (engine_state == EngineState::Pondering) {
+    engine_state = pending_move != 0 ? EngineState::Thinking : EngineState::Waiting;
+  }
+  // The opponent's legal list was kept while pondering; it fits again.
+  TakeBack();
+  if (ApplyDeferredTakeBacks()) pending_move = 0;
+}
+
+// One turn of the loop.
+void LoopStep() {
+  if (pending_move != 0) {
+    ApplyGameMove(pending_move);
+    RebuildLegalMoves();
+    pending_move = 0;
+  }
+  CheckGameEnd();
+  switch (engine_state) {
+    case EngineState::New: SetUpNewGame(true); break;
+    case EngineState::Waiting: ReadAndParse(); break;
+    case EngineState::Thinking: Think(); break;
+    case EngineState::PonderStart: engine_state = EngineState::Pondering; break;
+    case EngineState::Pondering: Ponder(); break;
+    case EngineState::GameOver:
+      // Only a game without legal moves stays over; anything else waits.
+      if (game_length <= 0 || legal_count > 0) engine_state = EngineState::Waiting;
+      break;
+    case EngineState::Quit: break;
+  }
+}
+
 }  // namespace
 
-void RunCommandLoop(int, const char* const*) {
+void RunCommandLoop(int argc, const char* const* argv) {
+  argument_count = argc;
+  argument_values = argv;
   PrintBanner(thread_count);
+  pending_move = 0;
   SetLineParser(ParseCommand);
   StartTickThread();
-  engine_state = EngineState::Waiting;
-  while (engine_state != EngineState::Quit) ReadAndParse();
+  while (engine_state != EngineState::Quit) LoopStep();
   StopTickThread();
 }

@@ -1,5 +1,7 @@
 #include "frontend/engine_init.h"
 
+#include "board/attacks.h"
+#include "board/keys.h"
 #include "platform/build_flavour.h"
 
 int thread_count = 1;
@@ -12,6 +14,9 @@ void InitEngine(const EngineOptions& options) {
     split_root = options.split_root;
     split_nodes = options.split_nodes;
   }
+  InitAttackTables();
+  InitKeys();
+  InitCastleMasks();
 }
 
 void FreeEngine() {}

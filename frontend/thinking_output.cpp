@@ -1,0 +1,5 @@
+#include "frontend/thinking_output.h"
+
+void PrintThinking(ThinkingRecord&) {}
+
+void PrintMoveThinking(Move) {}
