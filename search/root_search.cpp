@@ -1,0 +1,138 @@
+#include "search/root_search.h"
+
+#include "board/make_move.h"
+#include "platform/platform.h"
+#include "search/alpha_beta.h"
+#include "search/move_picker.h"
+#include "search/quiesce.h"
+#include "search/search_control.h"
+#include "search/transposition.h"
+
+RootState root;
+
+namespace {
+
+// A result is shown from this iteration depth and elapsed time on.
+constexpr int THINKING_MIN_DEPTH = 7;
+constexpr uint32_t THINKING_MIN_MS = 100;
+// A new best score this far below the last iteration's is a dropping score.
+constexpr int SCORE_DROP = 50;
+constexpr int RESULT_PV_MOVES = 7;
+constexpr int THINKING_PV_MOVES = 7;
+
+uint32_t ElapsedSinceStart() { return platform::TickCountMs() - root.search_start; }
+
+// Searches root move `move` with the window rules of the iteration: later
+// moves with the zero window first, the first move (and every move at
+// depth 1) inside the aspiration window, re-opened when it fails.
+int SearchRootMove(SearchThread& t, int depth, int new_depth, bool good_capture, int best,
+                   int& alpha, int beta, int& floor, Move* pv) {
+  if (depth > 1 && best > NO_SCORE) {
+    int v = -SearchZW(t, -alpha, new_depth, pv);
+    if (v > alpha) {
+      MarkResearched();
+      v = -SearchPV(t, -MATE, -alpha, new_depth, pv, good_capture);
+    }
+    return v;
+  }
+  int v = -SearchPV(t, -beta, -alpha, new_depth, pv, good_capture);
+  if (v <= alpha) {
+    alpha = floor = -MATE;
+    MarkResearched();
+    v = -SearchPV(t, -beta, -alpha, new_depth, pv, good_capture);
+  }
+  if (v >= beta) {
+    MarkResearched();
+    v = -SearchPV(t, -MATE, -alpha, new_depth, pv, good_capture);
+  }
+  return v;
+}
+
+}  // namespace
+
+void RecordResult(const Position& pos) {
+  const uint32_t elapsed = ElapsedSinceStart();
+  // Step 1. The result record
+  SearchResult& r = search_record.result;
+  r.result_move = root.best_move;
+  r.score = root.best_score;
+  r.depth = root.best_depth;
+  r.elapsed_ms = elapsed;
+  r.nodes = pos.nodes;
+  int i = 0;
+  for (; i < RESULT_PV_MOVES && root.best_pv[i] != 0; ++i) r.pv[i] = root.best_pv[i];
+  for (; i < 8; ++i) r.pv[i] = 0;
+  // Step 2. The thinking record, when the result is worth showing
+  if ((protocol_flags & FLAG_POST) && root.best_depth >= THINKING_MIN_DEPTH &&
+      elapsed >= THINKING_MIN_MS) {
+    thinking_record.score = root.best_score;
+    thinking_record.elapsed_ms = static_cast<int32_t>(elapsed);
+    thinking_record.depth = root.best_depth;
+    thinking_record.nodes = pos.nodes;
+    int j = 0;
+    for (; j < THINKING_PV_MOVES - 1 && root.best_pv[j] != 0; ++j)
+      thinking_record.pv[j] = root.best_pv[j];
+    for (; j < THINKING_PV_MOVES; ++j) thinking_record.pv[j] = 0;
+  }
+  // Step 3. A dropping score keeps the clock from stopping early
+  if (root.best_depth > 1) {
+    if (root.best_score <= root.last_iteration_score - SCORE_DROP) {
+      SetFlags(SCORE_DROPPED);
+      ClearFlags(EASY_MOVE | TIME_UP);
+    } else {
+      ClearFlags(SCORE_DROPPED);
+    }
+  }
+}
+
+void RootSearch(SearchThread& t, int depth, bool root_single_reply) {
+  Position& pos = *t.pos;
+  // Step 1. The window around the previous score
+  const int prev = root.best_score;
+  int alpha = prev - ASPIRATION_WINDOW;
+  const int beta = prev + ASPIRATION_WINDOW;
+  int floor = prev - ASPIRATION_WINDOW;
+  int best = NO_SCORE;
+  for (int i = 0; i < root.count; ++i) root.scores[i] = NO_SCORE;
+  // Step 2. Save the root once for every move
+  if (root.count == 0) return;
+  UndoRecord undo;
+  SaveState(pos, undo);
+  Move pv[PV_SIZE];
+  // Step 3. Every root move in order
+  for (int i = 0; i < root.count; ++i) {
+    const Move move = root.moves[i];
+    // Step 3a. Depth of the move
+    ExtensionInfo info;
+    const int new_depth = Extension(pos, depth, move, root_single_reply, false, &info);
+    // Step 3b-3e. Search it
+    root.root_index = i;
+    MakeMove(pos, undo, move, info.gives_check);
+    // (The parallel search clears the position's stop mark here.)
+    const int v = SearchRootMove(t, depth, new_depth, info.good_capture, best, alpha, beta,
+                                 floor, pv);
+    UnmakeMove(pos, undo, move);
+    // Step 3f. Its ordering score
+    root.scores[i] = static_cast<int16_t>(v > alpha ? (v < beta ? v : beta) : floor);
+    // Step 3g. A new best move
+    if (v > best) {
+      if (best == NO_SCORE || v > alpha) {
+        root.best_move = move;
+        root.best_score = v;
+        root.best_depth = depth;
+        ExtendPV(root.best_pv, move, pv);
+        RecordResult(pos);
+      }
+      best = v;
+      if (v > alpha) {
+        if (depth > 1) alpha = v;
+        if (v >= beta) break;
+      }
+    }
+    // Step 3h. The parallel search's root split test goes here.
+  }
+  // Step 4. Best first for the next iteration
+  SortMoves(root.moves, root.scores, root.count);
+  // Step 5. An exact result seeds the table with its variation
+  if (floor < best && best < beta) StuffPV(pos, root.best_pv);
+}
