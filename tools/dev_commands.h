@@ -15,5 +15,11 @@ int RunPerft(int argc, char** argv);
 // divide DEPTH FEN: the leaves below each legal root move.
 int RunDivide(int argc, char** argv);
 
+// eval [--trace] [--computer] [--root white|black] FEN: the static score.
+int RunEval(int argc, char** argv);
+
+// evalbench: evaluations per second with cold and warm caches.
+int RunEvalBench(int argc, char** argv);
+
 // Prints the usage line(s) to standard error and returns 2.
 int PrintUsage();

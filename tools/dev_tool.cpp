@@ -12,6 +12,8 @@ namespace {
 constexpr DevCommand COMMANDS[] = {
     {"perft", "DEPTH FEN", RunPerft},
     {"divide", "DEPTH FEN", RunDivide},
+    {"eval", "[--trace] [--computer] [--root white|black] FEN", RunEval},
+    {"evalbench", "", RunEvalBench},
 };
 
 }  // namespace

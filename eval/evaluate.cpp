@@ -1,0 +1,35 @@
+// The common evaluation entry, dispatching to the personality built in.
+#include "eval/evaluate.h"
+
+#include "eval/eval_cache.h"
+#include "eval/personality.h"
+#include "eval/search_root.h"
+#include "platform/build_flavour.h"
+
+int Evaluate(const Position& pos) { return EvaluatePersonality(pos, nullptr); }
+
+int EvaluateWithTrace(const Position& pos, EvalTrace& trace) {
+  trace = EvalTrace{};
+  return EvaluatePersonality(pos, &trace);
+}
+
+void PrepareEvaluation(bool new_game, int root_side, int root_castling) {
+  if (new_game) {
+    ClearEvalCaches();
+    return;
+  }
+  if constexpr (BUILD_ACTIVE) {
+    BuildKingDangerTables(root_side);
+    eval_root.side = root_side;
+    eval_root.castling = root_castling;
+  }
+}
+
+void ClearEvalCaches() {
+  ClearEvalCache();
+  ClearPersonalityCaches();
+}
+
+void InitEvaluation() { ClearEvalCaches(); }
+
+void SetOpponentIsComputer(bool computer) { eval_root.opponent_is_computer = computer; }
