@@ -1,5 +1,8 @@
 """Start-up: banners, options, the processor check and the end of input."""
-from transcript import FLAVOURS, Suite, run
+import signal
+import time
+
+from transcript import Session, Suite, run
 
 TAGS = {
     ("SP", "Active"): "une ueh",
@@ -23,6 +26,50 @@ def banner(flavour, personality, bits, threads):
     else:
         first = "Quorvel: 5.3B (ZEV 026, 5dc)"
     return (first + "\n" + TAGS[(flavour, personality)] + "\n").encode() + NOTICE
+
+
+FEATURES = b"feature setboard=1\nfeature done=1\r\n"
+
+
+def line_reading_cases(suite, name, path):
+    """What reaches the parser: stripped ends, bounded lines, a last line
+    without its line feed."""
+    cases = [
+        (b"xboard\r\n", FEATURES),
+        (b"xboard \t\x01\xff\xfe\r\n", FEATURES),
+        (b"   \n\t\n\n", b""),
+        # Only the first 255 bytes of a line count; the rest is dropped.
+        (b"a" * 255 + b"xboard\nxboard\n", FEATURES),
+        (b"xboard" + b" " * 300 + b"\n", FEATURES),
+        (b"xboard", FEATURES),
+        (b"xbo", b""),
+        (b"x\x00board\n", b""),
+    ]
+    for data, expected in cases:
+        for from_file in (False, True):
+            code, out = run(path, data, stdin_file=from_file, timeout=10)
+            suite.expect_equal(f"{name} line {data[:20]!r} file={from_file}",
+                               (code, out.split(b"\n", 3)[3]), (0, expected))
+    # One byte at a time.
+    session = Session(path)
+    session.read_until(NOTICE)
+    for byte in b"xbo" + b"ard\r\n":
+        session.send(bytes([byte]))
+        time.sleep(0.002)
+    suite.check(f"{name} byte by byte", session.read_until(FEATURES, timeout=10) is not None)
+    suite.expect_equal(f"{name} byte by byte exit", session.close(), 0)
+
+
+def interrupt_case(suite, name, path):
+    """A front end's SIGINT before its moves must not end the engine."""
+    session = Session(path)
+    suite.check(f"{name} banner before SIGINT", session.read_until(NOTICE) is not None)
+    session.process.send_signal(signal.SIGINT)
+    time.sleep(0.1)
+    session.send(b"xboard\n")
+    suite.check(f"{name} answers after SIGINT", session.read_until(FEATURES, timeout=10) is not None)
+    session.send(b"quit\n")
+    suite.expect_equal(f"{name} quits after SIGINT", session.close(), 0)
 
 
 def main():
@@ -49,6 +96,10 @@ def main():
         suite.expect_equal(f"{name} garbage exit code", code, 0)
         suite.check(f"{name} garbage output is the banner only",
                     out == banner(flavour, personality, bits, 4), repr(out[-80:]))
+
+        if flavour == "SP" and personality == "Active":
+            line_reading_cases(suite, name, path)
+        interrupt_case(suite, name, path)
 
         if flavour != "MP":
             code, out = run(path, b"quit\n", env={"NUMBER_OF_PROCESSORS": "1"})
