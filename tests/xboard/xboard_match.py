@@ -1,0 +1,119 @@
+"""Two of our programs play a short match under the real XBoard, headless.
+
+Fails on an illegal move, a loss on time, a crash, or a game that does not
+end with a result. Usage:
+  xboard_match.py --bin BUILD/bin --first NAME --second NAME [--games N]
+                  [--tc 0:20 --mps 40 --inc -1 | --st 1] [--keep DIR]
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+BAD_ENDINGS = ("forfeit", "illegal", "on time", "error", "crash", "died",
+               "disconnect", "lost contact", "termination")
+
+
+def write_wrapper(folder, label, program):
+    """XBoard starts engines without a shell; a wrapper records how each
+    engine process ended."""
+    wrapper = os.path.join(folder, f"{label}.sh")
+    status_log = os.path.join(folder, f"{label}.status")
+    with open(wrapper, "w") as out:
+        out.write("#!/bin/sh\n")
+        out.write(f'"{program}" "$@"\n')
+        out.write(f'echo $? >> "{status_log}"\n')
+    os.chmod(wrapper, 0o755)
+    return wrapper, status_log
+
+
+def xboard_command(args, folder, first, second):
+    xboard = shutil.which("xboard") or "/usr/games/xboard"
+    time_control = (["-st", args.st] if args.st else
+                    ["-tc", args.tc, "-mps", args.mps, "-inc", args.inc])
+    return [
+        "xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", xboard,
+        "-matchMode", "true", "-matchGames", str(args.games),  # N games, colours alternate
+        "-fcp", first, "-fd", folder, "-scp", second, "-sd", folder,
+        "-firstProtocolVersion", "2", "-secondProtocolVersion", "2",
+        *time_control,
+        "-autoCallFlag", "true",  # a flag fall ends the game (and fails us)
+        "-testLegality", "true", "-checkMates", "true", "-testClaims", "true",
+        "-saveGameFile", os.path.join(folder, "games.pgn"),
+        "-debug", "-nameOfDebugFile", os.path.join(folder, "xboard.log"),
+        "-saveSettingsOnExit", "false", "-popupExitMessage", "false",
+        "-soundProgram", "", "-timeDelay", "0", "-matchPause", "500",
+        "-polyglotDir", "", "-ponderNextMove", "false",
+    ]
+
+
+def game_results(pgn_text):
+    """(result, last comment) of every game in the PGN file."""
+    games = []
+    for block in re.split(r"\n(?=\[Event )", pgn_text.strip()):
+        if not block.strip():
+            continue
+        result = re.search(r'\[Result "([^"]*)"\]', block)
+        comments = re.findall(r"\{([^}]*)\}", block)
+        games.append((result.group(1) if result else "?", comments[-1] if comments else ""))
+    return games
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--first", default="SP-Active-Quorvel_64-bit")
+    parser.add_argument("--second", default="SP-Active-Quorvel_32-bit")
+    parser.add_argument("--games", type=int, default=2)
+    parser.add_argument("--tc", default="0:20")
+    parser.add_argument("--mps", default="40")
+    parser.add_argument("--inc", default="-1")
+    parser.add_argument("--st", default="")
+    parser.add_argument("--keep", default="")
+    parser.add_argument("--timeout", type=int, default=1200)
+    args = parser.parse_args()
+
+    folder = tempfile.mkdtemp(prefix="xbmatch")
+    first, first_status = write_wrapper(folder, "first", os.path.abspath(os.path.join(args.bin, args.first)))
+    second, second_status = write_wrapper(folder, "second", os.path.abspath(os.path.join(args.bin, args.second)))
+    env = dict(os.environ, HOME=folder)
+    env["PATH"] = env.get("PATH", "") + ":/usr/games"
+    failures = []
+    try:
+        done = subprocess.run(xboard_command(args, folder, first, second), env=env, cwd=folder,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=args.timeout)
+        if done.returncode != 0:
+            failures.append(f"xboard exited with {done.returncode}: {done.stdout[-400:]!r}")
+    except subprocess.TimeoutExpired:
+        failures.append("the match did not finish in time")
+
+    pgn_path = os.path.join(folder, "games.pgn")
+    games = game_results(open(pgn_path).read()) if os.path.exists(pgn_path) else []
+    if len(games) != args.games:
+        failures.append(f"{len(games)} games recorded, {args.games} expected")
+    for number, (result, ending) in enumerate(games, 1):
+        print(f"game {number}: {result} {{{ending}}}")
+        if result not in ("1-0", "0-1", "1/2-1/2"):
+            failures.append(f"game {number} has no result: {result} {{{ending}}}")
+        if any(word in ending.lower() for word in BAD_ENDINGS):
+            failures.append(f"game {number} ended badly: {ending}")
+    for label, status_log in (("first", first_status), ("second", second_status)):
+        codes = open(status_log).read().split() if os.path.exists(status_log) else []
+        bad = [code for code in codes if code not in ("0", "143")]
+        if not codes or bad:
+            failures.append(f"{label} engine exit codes: {codes}")
+
+    if args.keep:
+        shutil.copytree(folder, args.keep, dirs_exist_ok=True)
+    shutil.rmtree(folder, ignore_errors=True)
+    for failure in failures:
+        print("FAIL " + failure)
+    print(f"{len(games) - len(failures) if not failures else 0} passed, {len(failures)} failed")
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()
