@@ -5,10 +5,10 @@
 
 namespace {
 
-constexpr Move KILLER_LIST_END = 4095;
-// Indices into MovePicker::special.
+// Indices into MovePicker::special: the hash move, then four killers.
 constexpr int SPECIAL_HASH = 0;
 constexpr int SPECIAL_FIRST_KILLER = 1;
+constexpr int SPECIAL_COUNT = 5;
 
 int16_t Key16(int key) { return static_cast<int16_t>(key); }
 
@@ -39,7 +39,7 @@ int KillerKey(const SearchThread& t, const Position& pos, Move move) {
 }
 
 bool IsSpecial(const MovePicker& p, Move move) {
-  for (int i = 0; p.special[i] != KILLER_LIST_END; ++i)
+  for (int i = 0; i < SPECIAL_COUNT; ++i)
     if (p.special[i] == move) return true;
   return false;
 }
@@ -144,7 +144,6 @@ bool InitPicker(MovePicker& p, const SearchThread& t, Position& pos, Move hash_m
   p.special[2] = now[1];
   p.special[3] = pos.ply >= 3 ? t.killers[pos.ply - 2][0] : 0;
   p.special[4] = pos.ply >= 3 ? t.killers[pos.ply - 2][1] : 0;
-  p.special[5] = KILLER_LIST_END;
   p.cursor = p.count = p.losing_cursor = p.losing_count = 0;
   p.quiet_generated = p.losing_sorted = 0;
   p.history_ratio = FULL_RATIO;
@@ -182,7 +181,7 @@ Move NextMove(MovePicker& p) {
       p.cursor = SPECIAL_FIRST_KILLER;
       [[fallthrough]];
     case STAGE_KILLERS:
-      while (p.special[p.cursor] != KILLER_LIST_END) {
+      while (p.cursor < SPECIAL_COUNT) {
         const Move move = p.special[p.cursor++];
         if (KillerPlayable(p, move)) return move;
       }

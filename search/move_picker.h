@@ -48,7 +48,7 @@ enum PickerStage : uint8_t {
 struct MovePicker {
   const SearchThread* thread;
   Position* pos;
-  Move special[6];  // hash move, killers of this ply, of ply - 2, 4095 ends
+  Move special[5];  // hash move, killers of this ply, killers of ply - 2
   uint8_t stage;
   uint8_t quiet_generated;
   uint8_t losing_sorted;

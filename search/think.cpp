@@ -15,7 +15,6 @@
 #include "search/transposition.h"
 
 SearchThread main_search;
-uint8_t protocol_flags = 0;
 
 namespace {
 
@@ -88,6 +87,7 @@ void Think(Position& game, const Move* root_moves, int root_count) {
   ClearState(ITERATION_DONE);
   ClearFlags(ALL_SEARCH_FLAGS);
   root.best_move = 0;
+  root.best_depth = 0;
   root.best_pv[0] = 0;
   root.root_index = 0;
   root.last_iteration_score = 0;

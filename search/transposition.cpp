@@ -18,7 +18,8 @@ namespace {
 
 constexpr int BUCKET_SIZE = 4;
 constexpr int SPARE_ENTRIES = BUCKET_SIZE - 1;
-constexpr uint64_t DEPTH_FIELD = 0xFFull << 16;
+// Depth, bound, the two zero bits and age: bits 16..31 of the data word.
+constexpr uint64_t CLEARED_FIELDS = 0xFFFFull << 16;
 constexpr uint64_t CLEARED_DEPTH = 128ull << 16;
 constexpr uint64_t RESERVED_FIELD = 0xFFFFull << 48;
 
@@ -190,13 +191,15 @@ void ClearHash() {
   for (size_t i = tt_entry_count; i-- > 0;) {
     TTEntry& entry = tt_table[i];
     const uint64_t old_data = entry.data.load(std::memory_order_relaxed);
-    const uint64_t new_data = (old_data & ~DEPTH_FIELD) | CLEARED_DEPTH;
+    // Depth 128 with age and bound zero: every cleared entry looks the
+    // same to the victim rule, so a search after a new game does not
+    // depend on earlier games, and cleared entries are taken first.
+    const uint64_t new_data = (old_data & ~CLEARED_FIELDS) | CLEARED_DEPTH;
     entry.data.store(new_data, std::memory_order_relaxed);
     if (!BUILD_MP) {
-      // The key in the clear would still match with a depth that looks
-      // deeper than any search, so old shallow results would decide nodes
-      // forever; disturbing the check word as the XOR does in MP builds
-      // empties the table in both flavours.
+      // The key in the clear would still match, with a depth that looks
+      // deeper than any search; disturbing the check word as the XOR does
+      // in MP builds empties the table in both flavours.
       const uint64_t check = entry.check.load(std::memory_order_relaxed);
       entry.check.store(check ^ old_data ^ new_data, std::memory_order_relaxed);
     }
