@@ -21,5 +21,9 @@ int RunEval(int argc, char** argv);
 // evalbench: evaluations per second with cold and warm caches.
 int RunEvalBench(int argc, char** argv);
 
+// bench [DEPTH]: fixed positions searched from a new game each; the total
+// node count is the search's signature.
+int RunBench(int argc, char** argv);
+
 // Prints the usage line(s) to standard error and returns 2.
 int PrintUsage();

@@ -14,6 +14,7 @@ constexpr DevCommand COMMANDS[] = {
     {"divide", "DEPTH FEN", RunDivide},
     {"eval", "[--trace] [--computer] [--root white|black] FEN", RunEval},
     {"evalbench", "", RunEvalBench},
+    {"bench", "[DEPTH]", RunBench},
 };
 
 }  // namespace
