@@ -1,0 +1,77 @@
+// Inert builds: the piece-square sums, material units and material index
+// follow every make and unmake and equal their sums over the board.
+#include <gtest/gtest.h>
+
+#include "board/psq_pairs.h"
+#include "board_test_support.h"
+
+namespace {
+
+using board_test::LegalMoves;
+using board_test::PositionFrom;
+
+// Fills the pair table with distinct values and restores it afterwards.
+struct FilledPairTable {
+  ScorePair saved[16][64];
+  FilledPairTable() {
+    std::memcpy(saved, psq_pair, sizeof saved);
+    for (int code = 0; code < 16; ++code)
+      for (int sq = 0; sq < 64; ++sq)
+        psq_pair[code][sq] = {static_cast<int16_t>(code * 37 - sq * 3 + 11),
+                              static_cast<int16_t>(sq * 5 - code * 13 - 7)};
+  }
+  ~FilledPairTable() { std::memcpy(psq_pair, saved, sizeof saved); }
+};
+
+void ExpectSums(const Position& pos) {
+  int mid = 0, end = 0, units = 0;
+  uint32_t index = 0;
+  for (int sq = 0; sq < 64; ++sq) {
+    const int code = pos.board[sq];
+    if (!code) continue;
+    mid += psq_pair[code][sq].mid;
+    end += psq_pair[code][sq].end;
+    units += INERT_UNIT[code];
+    index += INERT_WEIGHT[code];
+  }
+  ASSERT_EQ(pos.pst_mid, static_cast<int16_t>(mid)) << board_test::FenOf(pos);
+  ASSERT_EQ(pos.pst_end, static_cast<int16_t>(end)) << board_test::FenOf(pos);
+  ASSERT_EQ(pos.material_units, units) << board_test::FenOf(pos);
+  ASSERT_EQ(pos.material_index, index) << board_test::FenOf(pos);
+}
+
+TEST(InertAccumulators, StartPositionMaterial) {
+  // Balanced units; the largest index of the material table.
+  EXPECT_EQ(PositionFrom(START_FEN)->material_units, 0);
+  EXPECT_EQ(PositionFrom(START_FEN)->material_index, 236195u);
+  EXPECT_EQ(PositionFrom("4k3/8/8/8/8/8/8/Q3K3 w - -")->material_units, 10);
+  EXPECT_EQ(PositionFrom("4k3/8/8/8/8/8/8/Q3K3 w - -")->material_index, 1u);
+}
+
+TEST(InertAccumulators, RandomGamesMatchTheBoard) {
+  FilledPairTable table;
+  board_test::Lcg random{31};
+  for (const char* fen : board_test::SamplePositions()) {
+    auto pos = PositionFrom(fen);
+    ExpectSums(*pos);
+    board_test::Line line;
+    for (int ply = 0; ply < 100; ++ply) {
+      const std::vector<Move> moves = LegalMoves(*pos);
+      if (moves.empty()) break;
+      const Move move = moves[random.Next(static_cast<uint32_t>(moves.size()))];
+      line.undo.emplace_back();
+      line.moves.push_back(move);
+      SaveState(*pos, line.undo.back());
+      MakeMove(*pos, line.undo.back(), move, -1);
+      ExpectSums(*pos);
+    }
+    while (!line.moves.empty()) {
+      UnmakeMove(*pos, line.undo.back(), line.moves.back());
+      ExpectSums(*pos);
+      line.undo.pop_back();
+      line.moves.pop_back();
+    }
+  }
+}
+
+}  // namespace
