@@ -2,6 +2,9 @@
 // imbalance, winnability, stalemate, pawnless endings, scaling, symmetry.
 #include <cstdlib>
 
+#include "board/legal_moves.h"
+#include "board/make_move.h"
+#include "eval/active/pawn_info.h"
 #include "eval/eval_cache.h"
 #include "eval/pawnless.h"
 #include "eval/scaling.h"
@@ -264,6 +267,63 @@ TEST(EvalSymmetryActive, MirrorGivesTheSameSideToMoveScore) {
       EXPECT_EQ(original, flipped) << fen << " / " << mirror;
     }
   }
+}
+
+// The uncached score of a position with the root side to move; *scaled
+// tells whether a halving or quartering step changed it (those shift
+// arithmetically, so a negative score rounds one further from zero).
+int FreshScore(const std::string& fen, bool* scaled) {
+  auto pos = std::make_unique<Position>();
+  SetPosition(*pos, fen.c_str());
+  PrepareEvaluation(false, pos->side, pos->state.castling);
+  ClearPawnCache();
+  EvalTrace trace;
+  const int score = EvaluateWithTrace(*pos, trace);
+  for (int i = 0; i < trace.count; ++i) {
+    const std::string stage = trace.rows[i].stage;
+    if ((stage == "pawnless scaling" || stage == "opposite bishops") && trace.rows[i].white_view) *scaled = true;
+  }
+  return score;
+}
+
+// Has the race between two runners with its one-sided tempo: pieces gone
+// on both sides and pawns on both.
+bool BothMayRace(const Position& pos) {
+  return pos.piece_count[WHITE] == 0 && pos.piece_count[BLACK] == 0 && pos.bitboards[PAWN][WHITE] &&
+         pos.bitboards[PAWN][BLACK];
+}
+
+TEST(EvalSymmetryActive, RandomGamesStaySymmetric) {
+  eval_test::EnsureTables();
+  SetOpponentIsComputer(false);
+  uint32_t random = 12345;
+  int compared = 0;
+  for (const char* start : SYMMETRY_POSITIONS) {
+    auto pos = std::make_unique<Position>();
+    SetPosition(*pos, start);
+    UndoRecord undo[60];
+    Move played[60];
+    int depth = 0;
+    for (; depth < 60; ++depth) {
+      const std::string fen = eval_test::FenOf(*pos);
+      if (!BothMayRace(*pos)) {
+        bool scaled = false;
+        const int original = FreshScore(fen, &scaled);
+        const int mirrored = FreshScore(eval_test::MirrorFen(fen), &scaled);
+        EXPECT_LE(std::abs(original - mirrored), scaled ? 1 : 0) << fen;
+        ++compared;
+      }
+      Move moves[256];
+      const int count = BuildLegalMoves(*pos, moves);
+      if (count == 0) break;
+      random = random * 1103515245u + 12345u;
+      played[depth] = moves[(random >> 16) % count];
+      SaveState(*pos, undo[depth]);
+      MakeMove(*pos, undo[depth], played[depth], -1);
+    }
+    while (depth-- > 0) UnmakeMove(*pos, undo[depth], played[depth]);
+  }
+  EXPECT_GT(compared, 500);
 }
 
 TEST(EvalSymmetryActive, RootSideWeightsKingDangerOneWay) {
