@@ -65,8 +65,8 @@ TEST(Think, WinsObviousMaterial) {
   };
   const Case cases[] = {
       {"4k3/8/8/3q4/8/8/3R4/3RK3 w - -", "d2d5"},  // the queen hangs on the file
-      {"r3k3/8/8/8/8/8/8/4K2B w - -", "h1a8"},     // the rook hangs on the diagonal
-      {"4k3/8/8/3r4/8/4N3/8/4K3 w - -", "e3d5"},   // the rook hangs to the knight
+      {"r3k3/p1p5/8/8/8/8/PP6/4K2B w - -", "h1a8"},  // the rook hangs on the diagonal
+      {"4k3/pp6/8/3r4/8/4N3/PP6/4K3 w - -", "e3d5"},  // the rook hangs to the knight
   };
   for (const Case& c : cases) {
     auto pos = NewGame(c.fen);
