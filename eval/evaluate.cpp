@@ -26,7 +26,7 @@ void PrepareEvaluation(bool new_game, int root_side, int root_castling) {
 }
 
 void ClearEvalCaches() {
-  ClearEvalCache();
+  if constexpr (!BUILD_INERT) ClearEvalCache();  // the Inert evaluation keeps no cache
   ClearPersonalityCaches();
 }
 

@@ -12,7 +12,10 @@ namespace {
 constexpr DevCommand COMMANDS[] = {
     {"perft", "DEPTH FEN", RunPerft},
     {"divide", "DEPTH FEN", RunDivide},
-    {"eval", "[--trace] [--computer] [--root white|black] FEN", RunEval},
+    {"eval",
+     "[--trace] [--computer] [--root white|black] FEN  (--trace: each stage from White's view; "
+     "--computer: the opponent is a computer; --root: the engine's side, default the side to move)",
+     RunEval},
     {"evalbench", "", RunEvalBench},
     {"bench", "[DEPTH]", RunBench},
 };
