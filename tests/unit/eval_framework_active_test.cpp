@@ -1,6 +1,8 @@
 // The evaluation framework in the Active build: fade, cache, material and
 // imbalance, winnability, stalemate, pawnless endings, scaling, symmetry.
 #include <cstdlib>
+#include <thread>
+#include <vector>
 
 #include "board/legal_moves.h"
 #include "board/make_move.h"
@@ -88,6 +90,31 @@ TEST(EvalCacheActive, EmptyCacheNeverHits) {
   EXPECT_FALSE(ProbeEvalCache(0x8000000000000000ULL, 0, &score));
   EXPECT_FALSE(ProbeEvalCache(0, 0, &score));
   EXPECT_FALSE(ProbeEvalCache(0x80000000ULL << 32 | 0x12345, 0, &score));
+}
+
+TEST(EvalCacheActive, ThreadsSharingTheCachesAgreeWithOneThread) {
+  const char* fens[] = {MIDDLE_GAME, "8/5pk1/6p1/7p/7P/6P1/5PK1/8 b - -",
+                        "r4rk1/1b3ppp/p7/1p1Pp3/4P3/P3BN2/1P3PPP/R4RK1 w - -",
+                        "2r3k1/1P3pp1/7p/8/8/7P/5PP1/2R3K1 b - -"};
+  std::vector<std::unique_ptr<Position>> positions;
+  std::vector<int> expected;
+  for (const char* fen : fens) {
+    positions.push_back(Prepared(fen, WHITE));
+    expected.push_back(Evaluate(*positions.back()));
+  }
+  ClearEvalCaches();
+  std::vector<int> mismatches(4, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 2000; ++round) {
+        const size_t i = (round + t) % positions.size();
+        if (Evaluate(*positions[i]) != expected[i]) ++mismatches[t];
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < 4; ++t) EXPECT_EQ(mismatches[t], 0);
 }
 
 TEST(EvalMaterialActive, CountsBalanceAndSums) {
