@@ -8,6 +8,7 @@ namespace {
 // Zero-initialised static storage; ClearEvalCache runs at every new game.
 EvalCacheEntry eval_cache[EVAL_CACHE_SIZE];
 
+// The key parts an entry keeps: bits 32..63 and bits 16..31.
 uint32_t KeyHigh(uint64_t key) { return static_cast<uint32_t>(key >> 32); }
 uint32_t KeyMiddle(uint64_t key) { return static_cast<uint32_t>(key >> 16) & 0xFFFF; }
 

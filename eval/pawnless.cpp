@@ -33,15 +33,15 @@ namespace {
 // A printed table read at a board square.
 int AtSquare(const int (&table)[64], int sq) { return table[FlipRank(sq)]; }
 
-// Bishop and knight (and perhaps more minors) against a bare king: the
-// defending king's square in the table turned so that the bishop's corners
-// score highest.
+// Bishop and knight (and perhaps more minors, no majors) against a bare
+// king.
 bool IsBishopKnightMate(const MaterialInfo& mi, int strong) {
   const int weak = strong ^ 1;
   return mi.piece_material[weak] == 0 && mi.majors[strong] == 0 && mi.bishops[strong] &&
          mi.knights[strong];
 }
 
+// The weak king's KBN value, the table turned for a dark-squared bishop.
 int BishopKnightTerm(const Position& pos, int strong) {
   int sq = pos.king_square[strong ^ 1];
   if (pos.bitboards[BISHOP][strong] & DARK_SQUARES) sq = FlipRank(sq);

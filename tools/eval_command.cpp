@@ -92,6 +92,7 @@ bool PreparePosition(const char* fen, int root_side, bool opponent_is_computer) 
   return true;
 }
 
+// The stage table, White's view, then the side-to-move facts and result.
 void PrintTrace(const EvalTrace& trace, int score) {
   int total = 0;
   std::printf("%-22s %8s\n", "stage", "White");
@@ -108,6 +109,7 @@ void PrintTrace(const EvalTrace& trace, int score) {
 
 using Clock = std::chrono::steady_clock;
 
+// Seconds elapsed since start.
 double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -120,6 +122,7 @@ struct BenchResult {
   long long checksum;
 };
 
+// Times Evaluate over the list: rounds of cold calls, then warm calls.
 BenchResult Bench(const char* const* fens, int count, int rounds) {
   BenchResult result{0, 0, 0};
   double cold_seconds = 0;

@@ -32,6 +32,7 @@ struct Stages {
   }
 };
 
+// White's view turned to the side to move's.
 int ForSideToMove(const Position& pos, int white_view) { return pos.side == WHITE ? white_view : -white_view; }
 
 // Keeps a score clear of the cache's empty mark and inside 16 bits.

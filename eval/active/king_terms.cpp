@@ -85,9 +85,11 @@ constexpr int B3 = 17, C3 = 18, D3 = 19, E3 = 20, F3 = 21, G3 = 22;
 constexpr int D4 = 27, E4 = 28;
 constexpr int A7 = 48, B6 = 41, B8 = 57, C7 = 50, H7 = 55, G6 = 46, G8 = 62, F7 = 53;
 
+// A square named from White's side, for side.
 int Relative(int side, int white_sq) { return side == WHITE ? white_sq : FlipRank(white_sq); }
 Bitboard RelativeBit(int side, int white_sq) { return Bit(Relative(side, white_sq)); }
 
+// The side's two castling-right bits, and its king-side bit.
 uint8_t CastlingBits(int side) { return side == WHITE ? 3 : 12; }
 uint8_t KingSideBit(int side) { return side == WHITE ? 1 : 4; }
 
@@ -200,6 +202,7 @@ int EndgameKings(const Position& pos) {
   return FromPrinted(table, WHITE, pos.king_square[WHITE]) - FromPrinted(table, BLACK, pos.king_square[BLACK]);
 }
 
+// A king's safety penalty: attack units scaled by its danger index.
 int Penalty(int danger_index, int units) {
   const int scale = danger_index < 34 ? SCALE[std::max(danger_index, 0)] : 32;
   return (scale * KINGATTACK[std::clamp(units, -8, 119) + 8]) >> 4;

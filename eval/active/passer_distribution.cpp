@@ -10,6 +10,7 @@ namespace {
 // By the defending side's piece_material; 12 from 20 upward.
 const int SPREAD[20] = {96, 48, 48, 48, 45, 42, 40, 40, 36, 36, 32, 32, 28, 28, 24, 24, 20, 20, 16, 16};
 
+// SPREAD by the defender's piece material.
 int Spread(int piece_material) { return piece_material < 20 ? SPREAD[std::max(piece_material, 0)] : 12; }
 
 // The flags of the cached record weighted by the defender's pieces.

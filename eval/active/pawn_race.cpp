@@ -44,6 +44,7 @@ struct Runner {
   int pawn = -1;
 };
 
+// Keeps the runner when it promotes sooner than the best so far.
 void Consider(Runner& best, int side, int pawn, int own_king) {
   const int moves = MovesToPromote(side, pawn, own_king);
   if (moves < best.moves) best = {moves, pawn};

@@ -50,6 +50,7 @@ struct PawnCounts {
   uint8_t candidate_files = 0;
 };
 
+// Enemy pawns attacking sq; own pawns defending it.
 int EnemyAttackers(const PawnSide& ps, int sq) { return PawnsHitting(ps.side ^ 1, ps.enemy, sq); }
 int OwnDefenders(const PawnSide& ps, int sq) { return PawnsHitting(ps.side, ps.own, sq); }
 

@@ -102,6 +102,7 @@ int CentreBlock(const PieceSide& ps, int sq) {
   return 0;
 }
 
+// Mobility, square value, outpost and king tropism of a knight.
 int Knight(const PieceSide& ps, int sq) {
   int score = BitCount(knight_attacks[sq] & ps.area) - 4 + FromPrinted(table::KNIGHT, ps.side, sq);
   const int outpost = FromPrinted(table::OUTPOST, ps.side, sq);
@@ -120,6 +121,7 @@ int Knight(const PieceSide& ps, int sq) {
   return score;
 }
 
+// Mobility, square value, centre blocks and king tropism of a bishop.
 int Bishop(const PieceSide& ps, int sq) {
   int score = BitCount(BishopAttacks(ps.pos, sq) & ps.area) - 6 + FromPrinted(table::BISHOP, ps.side, sq);
   if (FromPrinted(table::OUTPOST, ps.side, sq) && SafeFromPawns(ps, sq)) score += CentreBlock(ps, sq);
@@ -194,6 +196,7 @@ bool SeventhMatters(const PieceSide& ps) {
   return RelativeRank(ps.side, ps.pos.king_square[ps.enemy]) == 7 || (ps.enemy_pawns & RankMask(seventh));
 }
 
+// A rook on the enemy's seventh rank.
 int SeventhRankRook(const PieceSide& ps, int sq, Bitboard rank_attacks_of_rook) {
   if (RelativeRank(ps.side, sq) != 6 || !SeventhMatters(ps)) return 0;
   int score = 30;
@@ -206,6 +209,7 @@ int SeventhRankRook(const PieceSide& ps, int sq, Bitboard rank_attacks_of_rook) 
   return score;
 }
 
+// Mobility, files, passers, seventh rank and king attack of a rook.
 int Rook(const PieceSide& ps, int sq) {
   const Bitboard attacks = RookAttacks(ps.pos, sq);
   const Bitboard along_rank = attacks & RankMask(RankOf(sq));
@@ -225,6 +229,7 @@ int Rook(const PieceSide& ps, int sq) {
   return score;
 }
 
+// Mobility, seventh rank and king attack of a queen.
 int Queen(const PieceSide& ps, int sq) {
   const Bitboard rook_part = RookAttacks(ps.pos, sq);
   const Bitboard attacks = rook_part | BishopAttacks(ps.pos, sq);
@@ -250,6 +255,7 @@ Bitboard MobilityArea(const Position& pos, int side) {
 
 using PieceTerm = int (*)(const PieceSide&, int);
 
+// The sum of a term over every piece of one kind of a side.
 int AllOfKind(const PieceSide& ps, int kind, PieceTerm term) {
   int score = 0;
   for (Bitboard b = ps.pos.bitboards[kind][ps.side]; b; b &= b - 1) score += term(ps, FirstBit(b));

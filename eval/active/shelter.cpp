@@ -53,6 +53,7 @@ WingCount CountWing(Bitboard own, Bitboard enemy, int side, const int (&files)[3
   return wc;
 }
 
+// The wing's shelter weakness from its counts.
 int Weakness(const WingCount& wc) {
   return HALFOPEN[wc.own_half_open] + (HALFOPEN[wc.enemy_half_open] >> 1) + OPENFILE[wc.open] + wc.damage;
 }
