@@ -1,9 +1,12 @@
 // eval and evalbench: the static evaluation of one position, with an
 // optional table of its stages, and the evaluation speed on fixed lists
 // of middle-game and end-game positions.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 
 #include "board/set_position.h"
@@ -78,6 +81,16 @@ bool ReadEvalOptions(int argc, char** argv, EvalOptions& options) {
   return true;
 }
 
+// The half-move clock of the text (its fifth field), 0 when absent. Set-up
+// does not read the clocks; the tool does, so that the fade can be seen.
+int HalfMoveClock(const char* fen) {
+  std::istringstream fields(fen);
+  std::string field;
+  for (int i = 0; i < 5 && fields >> field; ++i)
+    if (i == 4) return std::clamp(std::atoi(field.c_str()), 0, 1000);
+  return 0;
+}
+
 // Sets the position up and prepares the evaluation as a new game followed
 // by a search from it would.
 bool PreparePosition(const char* fen, int root_side, bool opponent_is_computer) {
@@ -86,6 +99,7 @@ bool PreparePosition(const char* fen, int root_side, bool opponent_is_computer) 
     std::fprintf(stderr, "not a playable position: %s\n", fen);
     return false;
   }
+  eval_position.state.fifty_clock = static_cast<uint16_t>(HalfMoveClock(fen));
   SetOpponentIsComputer(opponent_is_computer);
   PrepareEvaluation(true, eval_position.side, eval_position.state.castling);
   PrepareEvaluation(false, root_side < 0 ? eval_position.side : root_side, eval_position.state.castling);
