@@ -15,6 +15,7 @@
 #include "frontend/move_text.h"
 #include "frontend/search_handover.h"
 #include "frontend/thinking_output.h"
+#include "search/search.h"
 #include "search/search_record.h"
 
 namespace {
@@ -259,6 +260,8 @@ void RunCommandLoop(int argc, const char* const* argv) {
   PrintBanner(thread_count);
   pending_move = 0;
   SetLineParser(ParseCommand);
+  SetInputPoller(PollInput);
+  SetPollFlag(&poll_requested);
   StartTickThread();
   while (engine_state != EngineState::Quit) LoopStep();
   StopTickThread();

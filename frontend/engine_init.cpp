@@ -2,11 +2,32 @@
 
 #include "board/attacks.h"
 #include "board/keys.h"
+#include "eval/evaluate.h"
+#include "frontend/console.h"
 #include "platform/build_flavour.h"
+#include "platform/platform.h"
+#include "search/transposition.h"
 
 int thread_count = 1;
 int split_root = 0;
 int split_nodes = 0;
+
+namespace {
+
+// The table as large as asked, or the largest that memory allows; without
+// even the smallest one the engine cannot play.
+void AllocateTranspositionTable(int hash_log) {
+  while (!InitTranspositionTable(hash_log)) {
+    if (hash_log <= 1) {
+      WriteText("error: not enough memory for the transposition table");
+      WriteText("\r\n");
+      platform::ExitProcess(1);
+    }
+    hash_log--;
+  }
+}
+
+}  // namespace
 
 void InitEngine(const EngineOptions& options) {
   if (BUILD_MP) {
@@ -16,7 +37,9 @@ void InitEngine(const EngineOptions& options) {
   }
   InitAttackTables();
   InitKeys();
+  AllocateTranspositionTable(options.hash_log);
   InitCastleMasks();
+  InitEvaluation();
 }
 
-void FreeEngine() {}
+void FreeEngine() { FreeTranspositionTable(); }

@@ -1,3 +1,18 @@
 #include "frontend/game_reset.h"
 
-void ResetForNewGame() {}
+#include "eval/evaluate.h"
+#include "frontend/game.h"
+#include "platform/build_flavour.h"
+#include "search/search.h"
+#include "search/transposition.h"
+
+void ResetForNewGame() {
+  ResetLastIterationScore();
+  ClearHash();
+  if constexpr (BUILD_ACTIVE) {
+    PrepareEvaluation(true, game_position.side, game_position.state.castling);
+  } else {
+    ClearEvalCaches();
+  }
+  ClearSearchMemory();
+}

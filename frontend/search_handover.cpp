@@ -2,22 +2,42 @@
 
 #include <cstring>
 
+#include "board/legal_moves.h"
+#include "eval/evaluate.h"
 #include "frontend/engine_state.h"
 #include "frontend/game.h"
+#include "search/search.h"
 #include "search/search_record.h"
+#include "search/time_budget.h"
 
 namespace {
 
 bool search_running = false;
 int deferred_take_backs = 0;
 
+// The root moves of the search running now.
+Move root_moves[LEGAL_LIST_SIZE];
+
+TimeBudget BudgetForGame() {
+  ClockSettings clock = {fixed_move_ms, own_clock_ms, moves_per_control, increment_s,
+                         game_length, FlagIsSet(Ponder)};
+  return ComputeTimeBudget(clock);
+}
+
 }  // namespace
 
 void StartSearch(bool timed) {
-  search_running = true;
-  search_record.request.timed = timed ? 1 : 0;
-  search_record.request.depth_limit = depth_limit;
+  SearchRequest& request = search_record.request;
+  const TimeBudget budget = BudgetForGame();
+  request.target_ms = budget.target_ms;
+  request.max_ms = budget.max_ms;
+  request.depth_limit = depth_limit;
+  request.timed = timed ? 1 : 0;
+  const int root_count = BuildLegalMoves(game_position, root_moves);
   memset(&search_record.result, 0, sizeof search_record.result);
+  SetOpponentIsComputer(FlagIsSet(OpponentIsComputer));
+  search_running = true;
+  Think(game_position, root_moves, root_count);
   search_running = false;
 }
 
@@ -34,6 +54,9 @@ int TakeDeferredTakeBacks() {
 void PonderHit() {
   memcpy(legal_moves, reply_moves, sizeof legal_moves);
   legal_count = reply_count;
+  const TimeBudget budget = BudgetForGame();
+  search_record.request.target_ms = budget.target_ms;
+  search_record.request.max_ms = budget.max_ms;
   engine_state = EngineState::Thinking;
   search_record.request.timed = 1;
 }

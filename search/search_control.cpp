@@ -2,6 +2,8 @@
 
 #include <csetjmp>
 
+#include "search/clock_rules.h"
+
 std::atomic<uint8_t> search_state{0};
 std::atomic<uint8_t> search_flags{0};
 
@@ -25,7 +27,8 @@ void TimeCheck() {
     SetState(ABORT);
     return;
   }
-  // Step 2. The clock rules of a timed search join here.
+  // Step 2. The clock of a timed search
+  CheckClockDuringIteration();
   // Step 3. A completed iteration and an expired clock end the search.
   if (StateSet(ITERATION_DONE) && FlagSet(TIME_UP)) SetState(ABORT);
 }

@@ -7,6 +7,7 @@
 #include "eval/evaluate.h"
 #include "platform/build_flavour.h"
 #include "platform/platform.h"
+#include "search/clock_rules.h"
 #include "search/history.h"
 #include "search/move_picker.h"
 #include "search/root_search.h"
@@ -66,7 +67,7 @@ void Iterate(SearchThread& t, int max_depth, bool root_single_reply) {
       SetFlags(INPUT_STOP);
       return;
     }
-    // The end-of-iteration clock rules of a timed search join here.
+    CheckClockAfterIteration();
     if (StateSet(ITERATION_DONE) && FlagSet(TIME_UP)) return;
   }
 }

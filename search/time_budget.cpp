@@ -7,6 +7,9 @@ constexpr int64_t MAX_MOVES_LEFT = 32;
 // Sudden death: the remaining time is shared as if 29 moves were left.
 constexpr int64_t SUDDEN_DEATH_MOVES = 29;
 constexpr int64_t RESERVE_MS = 1000;
+// A fixed time per move is a hard limit at the front end: the search stops
+// this much earlier, room for the last poll step and the move's way out.
+constexpr uint32_t FIXED_TIME_MARGIN_MS = 100;
 
 int32_t ToInt32(int64_t value) {
   if (value > 2147483647LL) return 2147483647;
@@ -18,8 +21,9 @@ int32_t ToInt32(int64_t value) {
 
 TimeBudget ComputeTimeBudget(const ClockSettings& clock) {
   if (clock.fixed_move_ms < NO_FIXED_TIME) {
-    int32_t fixed = static_cast<int32_t>(clock.fixed_move_ms);
-    return {fixed, fixed};
+    const uint32_t usable = clock.fixed_move_ms > FIXED_TIME_MARGIN_MS
+                                ? clock.fixed_move_ms - FIXED_TIME_MARGIN_MS : 0;
+    return {static_cast<int32_t>(usable), static_cast<int32_t>(usable)};
   }
   const int64_t available = clock.own_clock_ms - RESERVE_MS > 0 ? clock.own_clock_ms - RESERVE_MS : 0;
   const int64_t increment = static_cast<int64_t>(clock.increment_s) * 1000;

@@ -18,8 +18,11 @@ void ExpectBudget(const ClockSettings& clock, int32_t target, int32_t maximum) {
 
 TEST(TimeBudget, FixedTimePerMoveWins) {
   ClockSettings clock = Clock(1000, 40, 0);
+  // A hair before the limit, so the move arrives in time.
   clock.fixed_move_ms = 5000;
-  ExpectBudget(clock, 5000, 5000);
+  ExpectBudget(clock, 4900, 4900);
+  clock.fixed_move_ms = 50;
+  ExpectBudget(clock, 0, 0);
   clock.fixed_move_ms = 0;
   ExpectBudget(clock, 0, 0);
 }

@@ -23,9 +23,16 @@ def write_wrapper(folder, label, program):
     wrapper = os.path.join(folder, f"{label}.sh")
     status_log = os.path.join(folder, f"{label}.status")
     with open(wrapper, "w") as out:
+        # The engine runs as a child so that a signal XBoard sends the
+        # wrapper after "quit" cannot hide how the engine itself ended.
         out.write("#!/bin/sh\n")
-        out.write(f'"{program}" "$@"\n')
-        out.write(f'echo $? >> "{status_log}"\n')
+        out.write(f'log="{status_log}"\n')
+        out.write("trap 'echo signal >> \"$log\"' INT TERM HUP\n")
+        out.write("exec 3<&0\n")
+        out.write(f'"{program}" "$@" 0<&3 3<&- &\n')
+        out.write("pid=$!\n")
+        out.write("while :; do wait $pid; status=$?; kill -0 $pid 2>/dev/null || break; done\n")
+        out.write('echo $status >> "$log"\n')
     os.chmod(wrapper, 0o755)
     return wrapper, status_log
 
@@ -102,7 +109,7 @@ def main():
             failures.append(f"game {number} ended badly: {ending}")
     for label, status_log in (("first", first_status), ("second", second_status)):
         codes = open(status_log).read().split() if os.path.exists(status_log) else []
-        bad = [code for code in codes if code not in ("0", "143")]
+        bad = [code for code in codes if code not in ("0", "signal")]
         if not codes or bad:
             failures.append(f"{label} engine exit codes: {codes}")
 
