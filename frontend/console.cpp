@@ -6,6 +6,7 @@
 
 #include "frontend/engine_state.h"
 #include "platform/platform.h"
+#include "search/search_record.h"
 
 char line_buffer[LINE_BUFFER_SIZE];
 std::atomic<uint8_t> poll_requested{0};
@@ -16,6 +17,7 @@ namespace {
 
 LineParser line_parser = nullptr;
 bool input_ended = false;
+bool search_in_progress = false;
 
 // Whether a byte counts as blank or control: value at most 32 read as a
 // signed byte, which takes in bytes 128 to 255 as well.
@@ -54,6 +56,17 @@ bool ReadLine(char* buffer, int size) {
   return !input_ended;
 }
 
+namespace {
+
+// A search on the clock ends by itself: when the input ends under it, it
+// may finish and its move be played before the engine quits. Any other
+// search, and the waiting loop, end the engine at once.
+bool SearchMayFinish() {
+  return search_in_progress && search_record.request.timed != 0;
+}
+
+}  // namespace
+
 bool ReadAndParse() {
   memset(line_buffer, 0, sizeof line_buffer);
   bool more = ReadLine(line_buffer, LINE_BUFFER_SIZE);
@@ -61,7 +74,7 @@ bool ReadAndParse() {
   while (end > 0 && IsBlankOrControl(line_buffer[end - 1])) line_buffer[--end] = 0;
   bool stop = false;
   if (engine_state != EngineState::Quit && line_parser != nullptr) stop = line_parser();
-  if (!more) {
+  if (!more && !SearchMayFinish()) {
     engine_state = EngineState::Quit;
     return true;
   }
@@ -69,11 +82,18 @@ bool ReadAndParse() {
 }
 
 bool PollInput() {
+  if (input_ended) {
+    if (SearchMayFinish()) return false;
+    engine_state = EngineState::Quit;
+    return true;
+  }
   long waiting = platform::StdinBytesWaiting();
   if (waiting < 0) platform::ExitProcess(1);
   if (waiting == 0) return false;
   return ReadAndParse();
 }
+
+void SetSearchInProgress(bool running) { search_in_progress = running; }
 
 void WriteText(const char* text) { platform::WriteStdout(text, strlen(text)); }
 

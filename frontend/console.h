@@ -34,7 +34,8 @@ bool ReadLine(char* buffer, int size);
 bool ReadAndParse();
 
 // Called from inside a search: false at once when no input is waiting,
-// else ReadAndParse().
+// else ReadAndParse(). After the end of input it stops every search that
+// is not on the clock.
 bool PollInput();
 
 // One unbuffered write of a zero-ended text.
@@ -60,3 +61,7 @@ void SetLineParser(LineParser parser);
 
 // True once standard input has ended or failed.
 bool InputEnded();
+
+// Whether a search is running: input that ends under a search on the
+// clock lets that search finish and its move be played first.
+void SetSearchInProgress(bool running);

@@ -4,6 +4,7 @@
 
 #include "board/legal_moves.h"
 #include "eval/evaluate.h"
+#include "frontend/console.h"
 #include "frontend/engine_state.h"
 #include "frontend/game.h"
 #include "search/search.h"
@@ -37,7 +38,9 @@ void StartSearch(bool timed) {
   memset(&search_record.result, 0, sizeof search_record.result);
   SetOpponentIsComputer(FlagIsSet(OpponentIsComputer));
   search_running = true;
+  SetSearchInProgress(true);
   Think(game_position, root_moves, root_count);
+  SetSearchInProgress(false);
   search_running = false;
 }
 
