@@ -42,13 +42,6 @@ void AppendMove(char* line, size_t size, Move move) {
   strncat(line, text, size - strlen(line) - 1);
 }
 
-int ShownScore(int score) {
-  if (score > SHOWN_MATE_LIMIT) return score - SHOWN_MATE_SHIFT;
-  if (score < -SHOWN_MATE_LIMIT) return score + SHOWN_MATE_SHIFT;
-  if (score == 0) return 0;
-  return score + static_cast<int>(NextRandom() & 31) - 15;
-}
-
 // The move followed by the child's line, cut to the line's size.
 void SetLine(Move* line, Move move, const Move* child) {
   line[0] = move;
@@ -83,6 +76,13 @@ int CaptureMoves(const Position& pos, Move* list) {
 }
 
 }  // namespace
+
+int ShownScore(int score) {
+  if (score > SHOWN_MATE_LIMIT) return score - SHOWN_MATE_SHIFT;
+  if (score < -SHOWN_MATE_LIMIT) return score + SHOWN_MATE_SHIFT;
+  if (score == 0) return 0;
+  return score + static_cast<int>(NextRandom() & 31) - 15;
+}
 
 int CaptureSearch(Position& pos, int alpha, int beta, Move* pv) {
   pv[0] = 0;

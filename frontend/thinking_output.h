@@ -4,6 +4,11 @@
 #include "board/position.h"
 #include "search/search_record.h"
 
+// The score as the thinking line shows it: mates shifted towards zero by
+// 8192, other non-zero scores with a jitter of -15..+16 drawn from the
+// random state.
+int ShownScore(int score);
+
 // Writes one thinking line from the record while "post" is on.
 void PrintThinking(ThinkingRecord& record);
 
