@@ -15,6 +15,7 @@
 #include "board/keys.h"
 #include "board/position.h"
 #include "board/set_position.h"
+#include "board_test_support.h"
 #include "eval/active/pawn_info.h"
 #include "eval/active/pawn_structure.h"
 #include "eval/evaluate.h"
@@ -62,41 +63,10 @@ inline PawnInfo PawnInfoOf(const Position& pos) {
   return info;
 }
 
+using board_test::FenOf;
+
 // The same position with the colours exchanged and the board turned top
 // to bottom: ranks reversed, letters' case swapped, the other side to move.
-// The position as text: board, side, castling rights, en-passant square.
-inline std::string FenOf(const Position& pos) {
-  std::string fen;
-  for (int rank = 7; rank >= 0; --rank) {
-    int empty = 0;
-    for (int file = 0; file < 8; ++file) {
-      const int code = pos.board[SquareOf(file, rank)];
-      if (code == 0) {
-        ++empty;
-        continue;
-      }
-      if (empty) fen += static_cast<char>('0' + empty);
-      empty = 0;
-      fen += PIECE_LETTERS[code];
-    }
-    if (empty) fen += static_cast<char>('0' + empty);
-    if (rank) fen += '/';
-  }
-  fen += pos.side == WHITE ? " w " : " b ";
-  const char* letters = "KQkq";
-  for (int bit = 0; bit < 4; ++bit)
-    if (pos.state.castling & (1 << bit)) fen += letters[bit];
-  if (!pos.state.castling) fen += '-';
-  fen += ' ';
-  if (pos.state.ep_square >= 0) {
-    fen += static_cast<char>('a' + FileOf(pos.state.ep_square));
-    fen += static_cast<char>('1' + RankOf(pos.state.ep_square));
-  } else {
-    fen += '-';
-  }
-  return fen;
-}
-
 inline std::string MirrorFen(const std::string& fen) {
   std::istringstream in(fen);
   std::string board, side, castling = "-", ep = "-";
@@ -120,7 +90,7 @@ inline std::string MirrorFen(const std::string& fen) {
                                                                      : static_cast<char>(std::toupper(c));
     if (castling.find(swapped) != std::string::npos) rights += c;
   }
-  if (rights.empty()) rights = "-";
+  if (rights.empty()) rights.push_back('-');
   if (ep != "-") ep[1] = static_cast<char>('1' + '8' - ep[1]);
   return out + (side == "w" ? " b " : " w ") + rights + " " + ep;
 }
