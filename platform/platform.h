@@ -42,6 +42,7 @@ uint32_t CurrentThreadId();
 // the main thread wakes it. A wake that comes before the park is kept.
 struct Parker;
 Parker* CreateParker();
+void DestroyParker(Parker* parker);
 void Park(Parker* parker);
 void Wake(Parker* parker);
 

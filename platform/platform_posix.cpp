@@ -144,6 +144,8 @@ struct Parker {
 
 Parker* CreateParker() { return new Parker; }
 
+void DestroyParker(Parker* parker) { delete parker; }
+
 void Park(Parker* parker) {
   std::unique_lock<std::mutex> guard(parker->lock);
   parker->signal.wait(guard, [parker] { return parker->woken; });
