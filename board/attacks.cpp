@@ -39,6 +39,7 @@ constexpr int LINE_STEPS[8] = {-9, -7, 7, 9, -8, -1, 1, 8};
 constexpr int KNIGHT_JUMPS[8][2] = {{1, 2}, {2, 1}, {2, -1}, {1, -2},
                                     {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}};
 
+// The file and rank lie on the board.
 bool OnBoard(int file, int rank) { return file >= 0 && file < 8 && rank >= 0 && rank < 8; }
 
 // Numbers the squares diagonal by diagonal and gives square with number n
@@ -58,6 +59,7 @@ void NumberDiagonals(Bitboard* bits, int first, int step, bool sum) {
   }
 }
 
+// Distances, the one-bit boards of every layout and the byte tables.
 void InitBitsAndLayouts() {
   for (int a = 0; a < 64; ++a) {
     square_bit[a] = 1ULL << a;
@@ -78,6 +80,7 @@ void InitBitsAndLayouts() {
   }
 }
 
+// Pawn, en-passant neighbour, king and knight sets.
 void InitLeaperTables() {
   for (int a = 0; a < 64; ++a) {
     ep_neighbours[a] = pawn_attacks[a][BLACK] = pawn_attacks[a][WHITE] = 0;
@@ -132,6 +135,7 @@ void InitLineTable(Bitboard table[64][64], const Bitboard* layout, int step, uin
   }
 }
 
+// Rays (diagonal steps first), then direction and between from them.
 void InitRaysAndLines() {
   std::memset(ray, 0, sizeof ray);
   std::memset(direction, 0, sizeof direction);
@@ -153,6 +157,7 @@ void InitRaysAndLines() {
       }
 }
 
+// Front spans and adjacent files.
 void InitSpans() {
   for (int sq = 0; sq < 64; ++sq) {
     for (int side = BLACK; side <= WHITE; ++side) {

@@ -12,7 +12,7 @@ constexpr Move PROMOTION_BITS = 0x7000;
 constexpr Move FLAG_BITS = 0xF000;
 constexpr Bitboard BACK_RANKS = RANK_1 | RANK_8;
 
-// Castling squares by side (index 1 White): king home, rook homes.
+// The king's home square by side (index 1 White).
 constexpr int KING_HOME[2] = {60, 4};
 
 // One move per destination in dests, all from `from`.
@@ -31,7 +31,8 @@ inline Move* EmitByOffset(Move* list, Bitboard dests, int offset, Move flags) {
   return list;
 }
 
-// Pawn captures of one direction; shifted are the destinations.
+// Pawn captures of one direction onto dests, the origin `offset` behind;
+// back-rank captures promote to a queen, captures onto empty squares are en passant.
 inline Move* EmitPawnCaptures(const Position& pos, Move* list, Bitboard dests, int offset) {
   for (; dests; dests &= dests - 1) {
     const int to = FirstBit(dests);

@@ -12,6 +12,7 @@ namespace {
 // Every byte up to a blank except the terminating zero.
 bool IsWhiteSpace(const unsigned char* p) { return *p != 0 && *p <= ' '; }
 
+// The first character at or after p that is not white space.
 const unsigned char* SkipWhiteSpace(const unsigned char* p) {
   while (IsWhiteSpace(p)) ++p;
   return p;
