@@ -108,6 +108,7 @@ TEST(SetPosition, PlayablePositions) {
 TEST(SetPosition, ArbitraryBytesNeverBreakTheRecord) {
   // Random texts over a biased alphabet: set-up keeps every view in step
   // and the record's neighbours untouched.
+  board_test::EnsureBoardTables();
   const char alphabet[] = "pnbrqkPNBRQK12345678/-w KQkqabcdefgh0 9\t\x80\xff";
   board_test::Lcg random{7};
   struct Guarded {
