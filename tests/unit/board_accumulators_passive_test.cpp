@@ -44,28 +44,7 @@ TEST(PassiveAccumulators, StartPositionPhaseIsZero) {
 
 TEST(PassiveAccumulators, RandomGamesMatchTheBoard) {
   FilledPairTable table;
-  board_test::Lcg random{31};
-  for (const char* fen : board_test::SamplePositions()) {
-    auto pos = PositionFrom(fen);
-    ExpectSums(*pos);
-    board_test::Line line;
-    for (int ply = 0; ply < 100; ++ply) {
-      const std::vector<Move> moves = LegalMoves(*pos);
-      if (moves.empty()) break;
-      const Move move = moves[random.Next(static_cast<uint32_t>(moves.size()))];
-      line.undo.emplace_back();
-      line.moves.push_back(move);
-      SaveState(*pos, line.undo.back());
-      MakeMove(*pos, line.undo.back(), move, -1);
-      ExpectSums(*pos);
-    }
-    while (!line.moves.empty()) {
-      UnmakeMove(*pos, line.undo.back(), line.moves.back());
-      ExpectSums(*pos);
-      line.undo.pop_back();
-      line.moves.pop_back();
-    }
-  }
+  board_test::RandomGamesThereAndBack(31, 100, [](const Position& pos) { ExpectSums(pos); });
 }
 
 }  // namespace

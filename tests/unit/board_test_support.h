@@ -232,4 +232,32 @@ inline const std::vector<const char*>& SamplePositions() {
   return positions;
 }
 
+// From every sample position plays up to `plies` random legal moves and
+// takes them all back, calling check(pos) after each make and unmake.
+template <typename Check>
+void RandomGamesThereAndBack(uint64_t seed, int plies, Check check) {
+  Lcg random{seed};
+  for (const char* fen : SamplePositions()) {
+    auto pos = PositionFrom(fen);
+    check(*pos);
+    Line line;
+    for (int ply = 0; ply < plies; ++ply) {
+      const std::vector<Move> moves = LegalMoves(*pos);
+      if (moves.empty()) break;
+      const Move move = moves[random.Next(static_cast<uint32_t>(moves.size()))];
+      line.undo.emplace_back();
+      line.moves.push_back(move);
+      SaveState(*pos, line.undo.back());
+      MakeMove(*pos, line.undo.back(), move, -1);
+      check(*pos);
+    }
+    while (!line.moves.empty()) {
+      UnmakeMove(*pos, line.undo.back(), line.moves.back());
+      check(*pos);
+      line.undo.pop_back();
+      line.moves.pop_back();
+    }
+  }
+}
+
 }  // namespace board_test

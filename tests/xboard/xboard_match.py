@@ -3,7 +3,7 @@
 Fails on an illegal move, a loss on time, a crash, or a game that does not
 end with a result. Usage:
   xboard_match.py --bin BUILD/bin --first NAME --second NAME [--games N]
-                  [--tc 0:20 --mps 40 --inc -1 | --st 1] [--keep DIR]
+                  [--tc 0:20 --mps 40 --inc -1 | --st 0:01] [--ponder] [--keep DIR]
 """
 import argparse
 import os
@@ -53,7 +53,7 @@ def xboard_command(args, folder, first, second):
         "-debug", "-nameOfDebugFile", os.path.join(folder, "xboard.log"),
         "-saveSettingsOnExit", "false", "-popupExitMessage", "false",
         "-soundProgram", "", "-timeDelay", "0", "-matchPause", "500",
-        "-polyglotDir", "", "-ponderNextMove", "false",
+        "-polyglotDir", "", "-ponderNextMove", "true" if args.ponder else "false",
     ]
 
 
@@ -80,6 +80,7 @@ def main():
     parser.add_argument("--inc", default="-1")
     parser.add_argument("--st", default="")
     parser.add_argument("--keep", default="")
+    parser.add_argument("--ponder", action="store_true", help="let the engines think on the opponent's time")
     parser.add_argument("--timeout", type=int, default=1200)
     args = parser.parse_args()
 
