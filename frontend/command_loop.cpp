@@ -48,7 +48,8 @@ void AnnounceNoMoves() {
   result_printed = true;
 }
 
-// Step 4: mate, stalemate and the draw rules, once the game has moves.
+// Mate, stalemate and the draw rules, once the game has moves. Without a
+// legal move the game is over: one line is read before the loop goes on.
 void CheckGameEnd() {
   if (game_length <= 0) return;
   if (legal_count <= 0 && engine_state != EngineState::New) {
@@ -150,7 +151,8 @@ bool IsLegalInGame(Move move) {
   return false;
 }
 
-// Step 6: write and play the engine's move, then decide on pondering.
+// Writes and plays the engine's move, counts towards resigning, and
+// decides whether to ponder on the expected reply.
 void PlayEngineMove() {
   const SearchResult& result = search_record.result;
   const Move move = result.result_move;
@@ -230,14 +232,18 @@ void Ponder() {
   if (ApplyDeferredTakeBacks()) pending_move = 0;
 }
 
-// One turn of the loop.
+// One turn of the loop: the opponent's move, the game's end, then what the
+// engine's state asks for.
 void LoopStep() {
+  // Step 1. A move the front end sent is played first
   if (pending_move != 0) {
     ApplyGameMove(pending_move);
     RebuildLegalMoves();
     pending_move = 0;
   }
+  // Step 2. Mate, stalemate, repetition, fifty moves
   CheckGameEnd();
+  // Step 3. By state
   switch (engine_state) {
     case EngineState::New: SetUpNewGame(true); break;
     case EngineState::Waiting: ReadAndParse(); break;
