@@ -2,26 +2,13 @@
 // make and unmake and equal their sums over the board.
 #include <gtest/gtest.h>
 
-#include "board/psq_pairs.h"
 #include "board_test_support.h"
 
 namespace {
 
 using board_test::LegalMoves;
+using board_test::FilledPairTable;
 using board_test::PositionFrom;
-
-// Fills the pair table with distinct values and restores it afterwards.
-struct FilledPairTable {
-  ScorePair saved[16][64];
-  FilledPairTable() {
-    std::memcpy(saved, psq_pair, sizeof saved);
-    for (int code = 0; code < 16; ++code)
-      for (int sq = 0; sq < 64; ++sq)
-        psq_pair[code][sq] = {static_cast<int16_t>(code * 37 - sq * 3 + 11),
-                              static_cast<int16_t>(sq * 5 - code * 13 - 7)};
-  }
-  ~FilledPairTable() { std::memcpy(psq_pair, saved, sizeof saved); }
-};
 
 void ExpectSums(const Position& pos) {
   int mid = 0, end = 0, phase = 24;

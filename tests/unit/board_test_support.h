@@ -16,6 +16,7 @@
 #include "board/make_move.h"
 #include "board/movegen.h"
 #include "board/position.h"
+#include "board/psq_pairs.h"
 #include "board/set_position.h"
 
 namespace board_test {
@@ -259,5 +260,18 @@ void RandomGamesThereAndBack(uint64_t seed, int plies, Check check) {
     }
   }
 }
+
+// Fills the pair table with distinct values and restores it afterwards.
+struct FilledPairTable {
+  ScorePair saved[16][64];
+  FilledPairTable() {
+    std::memcpy(saved, psq_pair, sizeof saved);
+    for (int code = 0; code < 16; ++code)
+      for (int sq = 0; sq < 64; ++sq)
+        psq_pair[code][sq] = {static_cast<int16_t>(code * 37 - sq * 3 + 11),
+                              static_cast<int16_t>(sq * 5 - code * 13 - 7)};
+  }
+  ~FilledPairTable() { std::memcpy(psq_pair, saved, sizeof saved); }
+};
 
 }  // namespace board_test
