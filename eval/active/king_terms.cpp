@@ -3,6 +3,7 @@
 #include "eval/active/king_terms.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "eval/active/pawn_geometry.h"
 #include "eval/search_root.h"
@@ -61,7 +62,7 @@ const int SCALE[34] = {
 };
 
 // By attack units from -8 (index 0) to 119.
-const int KINGATTACK[128] = {
+const int KINGATTACK[] = {
   -25, -25, -20, -20, -15, -15, -10,  -5,                      // -8 .. -1
     0,   2,   5,  12,  15,  20,  30,  40,  50,  60,            //  0 .. 9
    70,  80,  90, 100, 110, 120, 125, 125, 130, 130,            // 10 .. 19
@@ -73,10 +74,12 @@ const int KINGATTACK[128] = {
   180, 180, 180, 180, 180, 180, 180, 180, 180, 180,
   180, 180, 180, 180, 180, 180, 180, 180, 180, 180,
   180, 180, 180, 180, 180, 180, 180, 180, 180, 180,
-  180, 180, 180, 180, 180, 180, 180, 180, 180, 180,  // .. 119
+  180, 180, 180, 180, 180, 180, 180, 180, 180, 180,
+  180, 180, 180, 180, 180, 180, 180, 180, 180, 180,            // .. 119
 };
 // clang-format on
-static_assert(sizeof(KINGATTACK) / sizeof(KINGATTACK[0]) == 128, "units -8 .. 119");
+// Sized by its list, so a missing value fails here instead of reading 0.
+static_assert(std::size(KINGATTACK) == 128, "units -8 .. 119");
 
 // Squares as White sees them; Black's are turned top to bottom.
 constexpr int A1 = 0, B1 = 1, C1 = 2, D1 = 3, F1 = 5, G1 = 6, H1 = 7;

@@ -100,6 +100,11 @@ TEST(EvalQueensActive, AttackUnitsNeverFallBelowMinusEight) {
   EXPECT_EQ(KingSafety(danger, {0, 10}), -(32 * 70 >> 4));
 }
 
+TEST(EvalKingTermsActive, EveryUnitFrom27To119AndBeyondCosts180) {
+  for (int units = 27; units <= 130; ++units)
+    EXPECT_EQ(KingSafety(MaterialInfo{}, {0, units}), -180) << units << " units";
+}
+
 TEST(EvalKingTermsActive, TrappedBishopCountsOncePerColour) {
   EXPECT_EQ(TrappedBishops(*Prepared("4k3/8/8/8/8/1P6/b7/4K3 w - -")), 175);
   EXPECT_EQ(TrappedBishops(*Prepared("4k3/8/8/8/8/1P4P1/b6b/4K3 w - -")), 175);
