@@ -11,6 +11,7 @@ Position game_position;
 Move game_moves[GAME_RECORD_SIZE];
 UndoRecord game_undo[GAME_RECORD_SIZE];
 int game_length = 0;
+int game_moves_dropped = 0;
 Move legal_moves[LEGAL_LIST_SIZE];
 int legal_count = 0;
 Move reply_moves[LEGAL_LIST_SIZE];
@@ -32,12 +33,14 @@ void DropOldestMoves() {
           plies * sizeof game_position.key_history[0]);
   game_position.game_ply = static_cast<int16_t>(plies);
   game_length = kept;
+  game_moves_dropped += GAME_RECORD_DROP;
 }
 
 }  // namespace
 
 void NewGame(const char* fen) {
   game_length = 0;
+  game_moves_dropped = 0;
   position_refused = false;
   SetPosition(game_position, fen);
   ResetForNewGame();
@@ -57,6 +60,8 @@ void TakeBack() {
   UnmakeMove(game_position, game_undo[game_length], game_moves[game_length]);
 }
 
+int GameHalfMovesPlayed() { return game_moves_dropped + game_length; }
+
 void RebuildLegalMoves() {
   legal_count = position_refused ? 0 : BuildLegalMoves(game_position, legal_moves);
 }
@@ -66,5 +71,6 @@ bool GamePositionIsPlayable() { return !position_refused; }
 void RefuseGamePosition() {
   position_refused = true;
   game_length = 0;
+  game_moves_dropped = 0;
   legal_count = 0;
 }

@@ -20,6 +20,8 @@ extern Position game_position;
 extern Move game_moves[GAME_RECORD_SIZE];
 extern UndoRecord game_undo[GAME_RECORD_SIZE];
 extern int game_length;
+// Moves forgotten from the front of the record since the game was set up.
+extern int game_moves_dropped;
 
 extern Move legal_moves[LEGAL_LIST_SIZE];
 extern int legal_count;
@@ -41,6 +43,11 @@ void ApplyGameMove(Move move);
 
 // Takes the last game move back; nothing when there is none.
 void TakeBack();
+
+// Half-moves played since the game was set up, the forgotten ones included:
+// the clock's moves-per-control count must not jump when the record drops
+// its oldest moves.
+int GameHalfMovesPlayed();
 
 // legal_count = BuildLegalMoves(legal_moves) for the game position.
 void RebuildLegalMoves();

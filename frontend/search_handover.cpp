@@ -19,13 +19,13 @@ int deferred_take_backs = 0;
 // The root moves of the search running now.
 Move root_moves[LEGAL_LIST_SIZE];
 
+}  // namespace
+
 TimeBudget BudgetForGame() {
   ClockSettings clock = {fixed_move_ms, own_clock_ms, moves_per_control, increment_s,
-                         game_length, FlagIsSet(Ponder)};
+                         GameHalfMovesPlayed(), FlagIsSet(Ponder)};
   return ComputeTimeBudget(clock);
 }
-
-}  // namespace
 
 void StartSearch(bool timed) {
   SearchRequest& request = search_record.request;
