@@ -268,7 +268,9 @@ void RunCommandLoop(int argc, const char* const* argv) {
   SetLineParser(ParseCommand);
   SetInputPoller(PollInput);
   SetPollFlag(&poll_requested);
-  StartTickThread();
+  // Without the tick thread the search must time its polls itself, or the
+  // clock and the input would go unwatched inside an iteration.
+  UseSelfTimedPolls(!StartTickThread());
   while (engine_state != EngineState::Quit) LoopStep();
   StopTickThread();
 }

@@ -120,14 +120,12 @@ void TickThread(void*) {
 
 }  // namespace
 
-void StartTickThread() {
+bool StartTickThread() {
   tick_stop.store(0, std::memory_order_relaxed);
   tick_done.store(0, std::memory_order_relaxed);
-  if (!platform::StartThread(TickThread, nullptr)) {
-    // Without the thread the search simply polls at every checkpoint.
-    tick_done.store(1, std::memory_order_relaxed);
-    poll_requested.store(1, std::memory_order_relaxed);
-  }
+  if (platform::StartThread(TickThread, nullptr)) return true;
+  tick_done.store(1, std::memory_order_relaxed);
+  return false;
 }
 
 void StopTickThread() {

@@ -50,8 +50,9 @@ uint32_t NowMs();
 inline int32_t ElapsedMs(uint32_t start) { return static_cast<int32_t>(NowMs() - start); }
 
 // Starts the tick thread: every 50 ms it sets poll_requested until
-// tick_stop. StopTickThread asks it to end and waits until it has.
-void StartTickThread();
+// tick_stop; false when the thread could not be started. StopTickThread
+// asks it to end and waits until it has.
+bool StartTickThread();
 void StopTickThread();
 
 // The command parser the console hands each line to; the command loop

@@ -48,6 +48,11 @@ extern uint8_t protocol_flags;
 void SetInputPoller(bool (*poll)());
 void SetPollFlag(std::atomic<uint8_t>* flag);
 
+// For when no tick thread runs: the search then times its own polls,
+// reading the clock every few hundred checkpoints and polling every 50 ms,
+// so the clock and the input are still watched inside an iteration.
+void UseSelfTimedPolls(bool on);
+
 // Searches the game position with its legal root moves and fills
 // search_record.result. The position is left exactly as it was, whether the
 // search ends normally or by an abort. With root moves, the result always

@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 
+#include "platform/platform.h"
 #include "search/clock_rules.h"
 
 std::atomic<uint8_t> search_state{0};
@@ -10,9 +11,32 @@ std::atomic<uint8_t> search_flags{0};
 namespace {
 std::atomic<uint8_t> never_raised{0};
 bool (*input_poller)() = nullptr;
+
+// Self-timed polls: checkpoints between two looks at the clock, and the
+// interval between polls, as the tick thread would give it.
+constexpr int CHECKPOINTS_PER_CLOCK_LOOK = 256;
+constexpr uint32_t SELF_TIMED_POLL_MS = 50;
+int checkpoints_since_look = 0;
+uint32_t last_self_timed_poll = 0;
 }  // namespace
 
 std::atomic<uint8_t>* poll_flag = &never_raised;
+bool self_timed_polls = false;
+
+void UseSelfTimedPolls(bool on) {
+  self_timed_polls = on;
+  checkpoints_since_look = 0;
+  last_self_timed_poll = platform::TickCountMs();
+}
+
+bool SelfTimedPollDue() {
+  if (++checkpoints_since_look < CHECKPOINTS_PER_CLOCK_LOOK) return false;
+  checkpoints_since_look = 0;
+  const uint32_t now = platform::TickCountMs();
+  if (static_cast<int32_t>(now - last_self_timed_poll) < static_cast<int32_t>(SELF_TIMED_POLL_MS)) return false;
+  last_self_timed_poll = now;
+  return true;
+}
 
 void SetInputPoller(bool (*poll)()) { input_poller = poll; }
 

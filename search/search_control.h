@@ -42,8 +42,13 @@ inline void MarkResearched() {
 // registers its own.
 extern std::atomic<uint8_t>* poll_flag;
 
+// Set when no tick thread raises the flag; main thread only.
+extern bool self_timed_polls;
+bool SelfTimedPollDue();
+
 // True once per raised tick: the byte is cleared when seen.
 inline bool PollDue() {
+  if (self_timed_polls) return SelfTimedPollDue();
   if (poll_flag->load(std::memory_order_relaxed) == 0) return false;
   poll_flag->store(0, std::memory_order_relaxed);
   return true;

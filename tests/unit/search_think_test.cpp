@@ -114,6 +114,7 @@ class AbortTest : public ::testing::Test {
   void TearDown() override {
     SetInputPoller(nullptr);
     SetPollFlag(nullptr);
+    UseSelfTimedPolls(false);
   }
 };
 
@@ -145,6 +146,32 @@ TEST_F(AbortTest, AnAbortGivesThePositionBackAndKeepsTheBestMoveSoFar) {
       EXPECT_TRUE(IsLegal(*pos, r.result_move)) << fen;
     }
   }
+}
+
+bool NoInput() { return false; }
+
+// No tick thread: nothing raises the tick byte, and the search must still
+// notice its maximum time and a stopping command inside an iteration.
+TEST_F(AbortTest, WithoutATickThreadTheSearchStillStopsOnTheClockAndOnInput) {
+  UseSelfTimedPolls(true);
+  SetInputPoller(NoInput);
+  auto pos = NewGame(ANY_POSITIONS[1]);
+  Move list[MAX_MOVES];
+  const int n = BuildLegalMoves(*pos, list);
+  search_record = SearchRecord{};
+  search_record.request = {1, 1000000, 300, 64};
+  Think(*pos, list, n);
+  EXPECT_TRUE(FlagSet(TIME_UP));
+  EXPECT_LT(search_record.result.depth, 63);
+  EXPECT_LT(search_record.result.elapsed_ms, 5000u);
+
+  SetInputPoller(StopAfterSomePolls);
+  polls_until_stop = 3;
+  search_record = SearchRecord{};
+  search_record.request = {0, 0, 0, 64};
+  Think(*pos, list, n);
+  EXPECT_TRUE(FlagSet(INPUT_STOP));
+  EXPECT_TRUE(IsLegal(*pos, search_record.result.result_move));
 }
 
 TEST(Think, SameSearchFromANewGameGivesTheSameNodesAndMove) {
