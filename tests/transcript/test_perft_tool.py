@@ -5,6 +5,8 @@ import os
 import subprocess
 import sys
 
+from transcript import add_common_options, apply_runner, command_line
+
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "perft.txt")
 PERSONALITIES = ("Active", "Passive", "Inert")
 
@@ -21,7 +23,7 @@ def references():
 
 
 def run_tool(tool, *args):
-    return subprocess.run([tool, *args], capture_output=True, text=True, timeout=120)
+    return subprocess.run(command_line(tool, args), capture_output=True, text=True, timeout=600)
 
 
 class Tally:
@@ -73,10 +75,9 @@ def check_formats(tally, tool):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--have-32bit", default="OFF")
+    add_common_options(parser)
     options = parser.parse_args()
-    suffixes = [""] + (["_32-bit"] if options.have_32bit.upper() in ("ON", "TRUE", "1", "YES") else [])
+    suffixes = [""] + (["_32-bit"] if apply_runner(options) else [])
     tally = Tally()
     data = list(references())
     for suffix in suffixes:

@@ -1,11 +1,14 @@
 """Runs the real programs over pipes and compares what they write.
 
-Each test script takes --bin (the folder of the built programs) and
---have-32bit (ON or OFF), runs its checks and ends with a line
-'N passed, M failed'; its exit code is 0 only when nothing failed.
+Each test script takes --bin (the folder of the built programs),
+--have-32bit (ON or OFF) and --runner32 (a command prefix, such as
+qemu-i386, for machines whose kernel cannot run 32-bit programs), runs its
+checks and ends with a line 'N passed, M failed'; its exit code is 0 only
+when nothing failed.
 """
 import argparse
 import os
+import shlex
 import subprocess
 import sys
 import tempfile
@@ -14,17 +17,48 @@ import time
 PERSONALITIES = ("Active", "Passive", "Inert")
 FLAVOURS = ("MP", "SP")
 
+# The prefix that runs a 32-bit program on this machine (empty: directly).
+runner32 = []
+
+
+def add_common_options(parser):
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--have-32bit", default="OFF")
+    parser.add_argument("--runner32", default="")
+
+
+def apply_runner(args):
+    """Remembers the 32-bit runner; true when the 32-bit programs are tested."""
+    runner32[:] = shlex.split(args.runner32)
+    return args.have_32bit.upper() in ("ON", "1", "TRUE", "YES")
+
+
+def emulated(path):
+    return bool(runner32) and os.path.basename(path).endswith("_32-bit")
+
+
+def command_line(path, args=()):
+    """The command that runs a program here: 32-bit ones through the runner."""
+    return [*(runner32 if emulated(path) else []), path, *args]
+
+
+# An emulated program runs several times slower: its deadlines stretch.
+EMULATION_SLOWDOWN = 6
+
+
+def deadline(path, seconds):
+    return seconds * EMULATION_SLOWDOWN if emulated(path) else seconds
+
 
 class Suite:
     """Collects named checks and prints the closing count."""
 
     def __init__(self):
         parser = argparse.ArgumentParser()
-        parser.add_argument("--bin", required=True)
-        parser.add_argument("--have-32bit", default="OFF")
+        add_common_options(parser)
         args = parser.parse_args()
         self.bin = args.bin
-        self.have_32bit = args.have_32bit.upper() in ("ON", "1", "TRUE", "YES")
+        self.have_32bit = apply_runner(args)
         self.passed = 0
         self.failed = 0
 
@@ -65,16 +99,16 @@ def engine_env(extra=None):
 def run(path, data=b"", args=(), env=None, timeout=30, stdin_file=False):
     """Runs a program with `data` as its whole input, through a pipe or,
     with stdin_file, from a regular file. Returns (exit code, output)."""
-    command = [path, *args]
+    command = command_line(path, args)
     if stdin_file:
         with tempfile.TemporaryFile() as source:
             source.write(data)
             source.seek(0)
             done = subprocess.run(command, stdin=source, stdout=subprocess.PIPE,
-                                  env=engine_env(env), timeout=timeout)
+                                  env=engine_env(env), timeout=deadline(path, timeout))
     else:
         done = subprocess.run(command, input=data, stdout=subprocess.PIPE,
-                              env=engine_env(env), timeout=timeout)
+                              env=engine_env(env), timeout=deadline(path, timeout))
     return done.returncode, done.stdout
 
 
@@ -82,10 +116,11 @@ class Session:
     """A program kept running, fed line by line, read with a deadline."""
 
     def __init__(self, path, args=(), env=None):
-        self.process = subprocess.Popen([path, *args], stdin=subprocess.PIPE,
+        self.process = subprocess.Popen(command_line(path, args), stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, env=engine_env(env))
         os.set_blocking(self.process.stdout.fileno(), False)
         self.buffer = b""
+        self.path = path
 
     def send(self, data):
         self.process.stdin.write(data)
@@ -93,9 +128,9 @@ class Session:
 
     def read_until(self, marker, timeout=30):
         """Output up to and including `marker`, or None when it never came."""
-        deadline = time.monotonic() + timeout
+        end_time = time.monotonic() + deadline(self.path, timeout)
         while marker not in self.buffer:
-            if time.monotonic() > deadline:
+            if time.monotonic() > end_time:
                 return None
             chunk = self.process.stdout.read()
             if chunk:
@@ -119,7 +154,7 @@ class Session:
         except BrokenPipeError:
             pass
         try:
-            return self.process.wait(timeout=timeout)
+            return self.process.wait(timeout=deadline(self.path, timeout))
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()

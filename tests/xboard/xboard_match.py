@@ -4,10 +4,12 @@ Fails on an illegal move, a loss on time, a crash, or a game that does not
 end with a result. Usage:
   xboard_match.py --bin BUILD/bin --first NAME --second NAME [--games N]
                   [--tc 0:20 --mps 40 --inc -1 | --st 0:01] [--ponder] [--keep DIR]
+                  [--runner32 PREFIX]
 """
 import argparse
 import os
 import re
+import shlex
 import shutil
 import subprocess
 import sys
@@ -17,9 +19,10 @@ BAD_ENDINGS = ("forfeit", "illegal", "on time", "error", "crash", "died",
                "disconnect", "lost contact", "termination")
 
 
-def write_wrapper(folder, label, program):
+def write_wrapper(folder, label, program, runner32=""):
     """XBoard starts engines without a shell; a wrapper records how each
-    engine process ended."""
+    engine process ended. A 32-bit program runs through runner32 when the
+    kernel cannot run it itself."""
     wrapper = os.path.join(folder, f"{label}.sh")
     status_log = os.path.join(folder, f"{label}.status")
     with open(wrapper, "w") as out:
@@ -29,7 +32,9 @@ def write_wrapper(folder, label, program):
         out.write(f'log="{status_log}"\n')
         out.write("trap 'echo signal >> \"$log\"' INT TERM HUP\n")
         out.write("exec 3<&0\n")
-        out.write(f'"{program}" "$@" 0<&3 3<&- &\n')
+        prefix = "".join(f"{shlex.quote(word)} " for word in shlex.split(runner32)) \
+            if program.endswith("_32-bit") else ""
+        out.write(f'{prefix}"{program}" "$@" 0<&3 3<&- &\n')
         out.write("pid=$!\n")
         out.write("while :; do wait $pid; status=$?; kill -0 $pid 2>/dev/null || break; done\n")
         out.write('echo $status >> "$log"\n')
@@ -82,11 +87,15 @@ def main():
     parser.add_argument("--keep", default="")
     parser.add_argument("--ponder", action="store_true", help="let the engines think on the opponent's time")
     parser.add_argument("--timeout", type=int, default=1200)
+    parser.add_argument("--have-32bit", default="OFF", help="accepted for the common test options")
+    parser.add_argument("--runner32", default="", help="command prefix that runs the 32-bit programs")
     args = parser.parse_args()
 
     folder = tempfile.mkdtemp(prefix="xbmatch")
-    first, first_status = write_wrapper(folder, "first", os.path.abspath(os.path.join(args.bin, args.first)))
-    second, second_status = write_wrapper(folder, "second", os.path.abspath(os.path.join(args.bin, args.second)))
+    first, first_status = write_wrapper(folder, "first", os.path.abspath(os.path.join(args.bin, args.first)),
+                                        args.runner32)
+    second, second_status = write_wrapper(folder, "second", os.path.abspath(os.path.join(args.bin, args.second)),
+                                          args.runner32)
     env = dict(os.environ, HOME=folder)
     env["PATH"] = env.get("PATH", "") + ":/usr/games"
     failures = []
