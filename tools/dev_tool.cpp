@@ -19,6 +19,7 @@ constexpr DevCommand COMMANDS[] = {
      RunEval},
     {"evalbench", "", RunEvalBench},
     {"bench", "[DEPTH]", RunBench},
+    {"accumcheck", "[GAMES]", RunAccumCheck},
 };
 
 }  // namespace
