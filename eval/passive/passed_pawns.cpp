@@ -16,11 +16,10 @@ constexpr int FREE_TO_ADVANCE = 180;
 constexpr int UNSTOPPABLE = 920;
 constexpr int PASSER_END = 20;
 
-// The enemy king cannot catch the pawn, counting the double step from
-// the second rank and a tempo when the enemy is to move.
+// The enemy king cannot catch the pawn: it is further from the queening
+// square than the pawn's ranks to go, a tempo counted for the side to move.
 bool OutsideSquare(const Position& pos, int side, int sq, int promotion) {
-  const int rr = RelativeRank(side, sq);
-  const int steps = rr == 1 ? 5 : 7 - rr;
+  const int steps = 7 - RelativeRank(side, sq);
   const int enemy = side ^ 1;
   return KingDistance(pos.king_square[enemy], promotion) - (pos.side == enemy ? 1 : 0) > steps;
 }
