@@ -17,8 +17,13 @@ struct TermInput {
   Bitboard pawn_attacks[2];  // squares each side's pawns attack
 };
 
-// Fills the pawn attack sets of the input.
-TermInput MakeTermInput(const Position& pos, const MaterialEntry& material, const PawnStructure& pawns);
+// The input with the pawn attack sets filled in.
+inline TermInput MakeTermInput(const Position& pos, const MaterialEntry& material, const PawnStructure& pawns) {
+  const Bitboard white = pos.bitboards[PAWN][WHITE], black = pos.bitboards[PAWN][BLACK];
+  constexpr Bitboard NOT_A = ~0x0101010101010101ULL, NOT_H = ~0x8080808080808080ULL;
+  return {pos, material, pawns,
+          {((black & NOT_A) >> 9) | ((black & NOT_H) >> 7), ((white & NOT_A) << 7) | ((white & NOT_H) << 9)}};
+}
 
 // Bishops shut in by enemy pawns, bishops and rooks blocked by their own
 // side's pawns or king.

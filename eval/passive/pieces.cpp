@@ -99,12 +99,6 @@ Pair Knights(const SideView& v) {
 
 }  // namespace
 
-TermInput MakeTermInput(const Position& pos, const MaterialEntry& material, const PawnStructure& pawns) {
-  const Bitboard white = pos.bitboards[PAWN][WHITE], black = pos.bitboards[PAWN][BLACK];
-  return {pos, material, pawns,
-          {((black & ~FILE_A) >> 9) | ((black & ~FILE_H) >> 7), ((white & ~FILE_A) << 7) | ((white & ~FILE_H) << 9)}};
-}
-
 Pair PieceTerms(const TermInput& in) {
   Pair score;
   for (int side = BLACK; side <= WHITE; ++side) {
