@@ -5,6 +5,7 @@
 #include "board/make_move.h"
 #include "board/movegen.h"
 #include "eval/evaluate.h"
+#include "eval/recognized_draw.h"
 #include "search/move_picker.h"
 
 namespace {
@@ -144,7 +145,9 @@ int Quiesce(SearchThread& t, int alpha, int beta, int qdepth, Move* pv) {
   if (AtSearchHorizon(pos)) return Evaluate(pos);
   // Step 3. Draw by rule
   if (DrawByRule(pos)) return 0;
-  // Step 3b. Recognized draws of very little material belong here.
+  // Step 3b. Recognized draws of very little material (Passive builds)
+  if constexpr (BUILD_PASSIVE)
+    if (RecognizedDraw(pos)) return 0;
   // Step 4. Mate-distance bounds
   int decided;
   if (MateDistanceBounds(pos, alpha, beta, &decided)) return decided;
@@ -210,7 +213,9 @@ int QuiesceEvasions(SearchThread& t, int alpha, int beta, int qdepth, Move* pv) 
   if (AtSearchHorizon(pos)) return Evaluate(pos);
   // Step 3. Draw by rule
   if (DrawByRule(pos)) return 0;
-  // Step 3b. Recognized draws of very little material belong here.
+  // Step 3b. Recognized draws of very little material (Passive builds)
+  if constexpr (BUILD_PASSIVE)
+    if (RecognizedDraw(pos)) return 0;
   // Step 4. Mate-distance bounds; mated here when there is no evasion
   Move moves[MAX_MOVES];
   int16_t keys[MAX_MOVES];

@@ -4,6 +4,7 @@
 #include "board/make_move.h"
 #include "board/movegen.h"
 #include "eval/evaluate.h"
+#include "eval/recognized_draw.h"
 #include "search/history.h"
 #include "search/move_picker.h"
 #include "search/quiesce.h"
@@ -87,7 +88,9 @@ int SearchZW(SearchThread& t, int beta, int depth, Move* pv) {
   // Step 5. Helper threads notice a stop here (parallel search).
   // Step 6. Draw by rule
   if (DrawByRule(pos)) return 0;
-  // Step 6b. Recognized draws of very little material belong here.
+  // Step 6b. Recognized draws of very little material (Passive builds)
+  if constexpr (BUILD_PASSIVE)
+    if (RecognizedDraw(pos)) return 0;
   // Step 7. Mate distance
   int lower = pos.ply - (MATE - 2);
   if (lower >= beta) {

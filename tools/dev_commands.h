@@ -25,5 +25,9 @@ int RunEvalBench(int argc, char** argv);
 // node count is the search's signature.
 int RunBench(int argc, char** argv);
 
+// accumcheck [GAMES]: the incremental accumulators after every move of
+// random games equal those of a fresh set-up of the same board.
+int RunAccumCheck(int argc, char** argv);
+
 // Prints the usage line(s) to standard error and returns 2.
 int PrintUsage();
