@@ -2,6 +2,7 @@
 #include "eval/evaluate.h"
 
 #include "eval/eval_cache.h"
+#include "eval/inert/inert_init.h"
 #include "eval/personality.h"
 #include "eval/search_root.h"
 #include "platform/build_flavour.h"
@@ -30,6 +31,9 @@ void ClearEvalCaches() {
   ClearPersonalityCaches();
 }
 
-void InitEvaluation() { ClearEvalCaches(); }
+void InitEvaluation() {
+  if constexpr (BUILD_INERT) inert::InitInertEvaluation();
+  ClearEvalCaches();
+}
 
 void SetOpponentIsComputer(bool computer) { eval_root.opponent_is_computer = computer; }

@@ -5,6 +5,7 @@
 
 #include "board/attacks.h"
 #include "board/keys.h"
+#include "eval/evaluate.h"
 #include "tools/dev_commands.h"
 
 namespace {
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
   InitAttackTables();
   InitKeys();
   InitCastleMasks();
+  InitEvaluation();
   for (const DevCommand& command : COMMANDS)
     if (std::strcmp(argv[1], command.name) == 0) return command.run(argc - 2, argv + 2);
   return PrintUsage();
