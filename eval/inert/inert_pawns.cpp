@@ -97,9 +97,10 @@ uint64_t CheckWord(uint64_t pawn_key, const uint64_t (&words)[3]) {
   return high | static_cast<uint64_t>(middle) << 32;
 }
 
-// Squares of the side's relative ranks 0..rank (beside or behind a pawn).
-Bitboard UpToRank(int side, int rank) {
-  return side == WHITE ? (1ULL << (8 * (rank + 1))) - 1 : ~((1ULL << (8 * rank)) - 1);
+// Squares of the side's relative ranks 0..relative (beside or behind a
+// pawn on that rank; pawns stand on relative ranks 1..6).
+Bitboard UpToRank(int side, int relative) {
+  return side == WHITE ? (1ULL << (8 * (relative + 1))) - 1 : ~((1ULL << (8 * (7 - relative))) - 1);
 }
 
 // The 3-bit pattern of a wing's files on one board rank.
@@ -178,6 +179,10 @@ InertPawnInfo EvaluateInertPawns(const Position& pos) {
 }
 
 InertPawnInfo ProbeInertPawns(const Position& pos) {
+  // The key of a pawnless board checks equal to an emptied entry, whose
+  // zero shelters would read as perfect cover; such boards are cheap to
+  // compute and are not cached.
+  if ((pos.pawn_key >> 16) == 0) return EvaluateInertPawns(pos);
   InertPawnEntry& entry = inert_pawn_cache[pos.pawn_key & (INERT_PAWN_CACHE_SIZE - 1)];
   uint64_t words[3];
   for (int i = 0; i < 3; ++i) words[i] = entry.words[i].load(std::memory_order_relaxed);
