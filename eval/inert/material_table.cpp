@@ -106,6 +106,8 @@ uint16_t MaterialFlags(const MaterialCounts& c) {
 }
 
 bool ClassifySmall(const MaterialCounts& c) {
+  // The largest listed pair has six men; most configurations stop here.
+  if (c.pawns[0] + c.pawns[1] + Pieces(c, BLACK) + Pieces(c, WHITE) > 6) return false;
   for (const SmallPair& pair : SMALL_DRAWS) {
     if (SameMen(c, WHITE, pair.one) && SameMen(c, BLACK, pair.other)) return true;
     if (SameMen(c, BLACK, pair.one) && SameMen(c, WHITE, pair.other)) return true;
@@ -127,8 +129,21 @@ MaterialEntry MaterialEntryOf(const MaterialCounts& c) {
 
 void BuildMaterialTable() {
   BuildRecordIndex();
-  for (uint32_t index = 0; index < MATERIAL_TABLE_SIZE; ++index)
-    material_table[index] = MaterialEntryOf(CountsOfIndex(index));
+  // Counting through the digits in index order, lowest digit innermost,
+  // spares the divisions of CountsOfIndex on every entry.
+  MaterialCounts c;
+  uint32_t index = 0;
+  for (c.pawns[BLACK] = 0; c.pawns[BLACK] <= 8; ++c.pawns[BLACK])
+    for (c.pawns[WHITE] = 0; c.pawns[WHITE] <= 8; ++c.pawns[WHITE])
+      for (c.knights[BLACK] = 0; c.knights[BLACK] <= 2; ++c.knights[BLACK])
+        for (c.knights[WHITE] = 0; c.knights[WHITE] <= 2; ++c.knights[WHITE])
+          for (c.bishops[BLACK] = 0; c.bishops[BLACK] <= 2; ++c.bishops[BLACK])
+            for (c.bishops[WHITE] = 0; c.bishops[WHITE] <= 2; ++c.bishops[WHITE])
+              for (c.rooks[BLACK] = 0; c.rooks[BLACK] <= 2; ++c.rooks[BLACK])
+                for (c.rooks[WHITE] = 0; c.rooks[WHITE] <= 2; ++c.rooks[WHITE])
+                  for (c.queens[BLACK] = 0; c.queens[BLACK] <= 1; ++c.queens[BLACK])
+                    for (c.queens[WHITE] = 0; c.queens[WHITE] <= 1; ++c.queens[WHITE])
+                      material_table[index++] = MaterialEntryOf(c);
 }
 
 const MaterialEntry* MaterialEntryFor(const Position& pos) {
