@@ -40,13 +40,14 @@ constexpr BlockedRook BLOCKED_ROOKS[2] = {{{B1, C1}, {A1, B1, A2}}, {{F1, G1}, {
 // A White pattern square read for the side.
 int For(int side, int sq) { return side == WHITE ? sq : sq ^ 56; }
 
-bool Holds(const Position& pos, int side, int kind, int white_sq) {
-  return pos.board[For(side, white_sq)] == PieceCode(side, kind);
+// The pattern square, read from the side's view, holds a man of owner.
+bool Holds(const Position& pos, int side, int white_sq, int owner, int kind) {
+  return pos.board[For(side, white_sq)] == PieceCode(owner, kind);
 }
 
 bool Trapped(const Position& pos, int side, const TrapPattern (&group)[3]) {
   for (const TrapPattern& t : group)
-    if (Holds(pos, side, BISHOP, t.bishop) && Holds(pos, side ^ 1, PAWN, t.pawn)) return true;
+    if (Holds(pos, side, t.bishop, side, BISHOP) && Holds(pos, side, t.pawn, side ^ 1, PAWN)) return true;
   return false;
 }
 
@@ -56,13 +57,13 @@ Tapered Penalty(const Position& pos, int side) {
   if (Trapped(pos, side, TRAPS_QUEEN_SIDE) || Trapped(pos, side, TRAPS_KING_SIDE))
     pen.Add(TrappedBishop, TrappedBishop);
   for (const BlockedBishop& b : BLOCKED_BISHOPS)
-    if (Holds(pos, side, BISHOP, b.bishop) && Holds(pos, side, PAWN, b.pawn) && pos.board[For(side, b.blocker)])
+    if (Holds(pos, side, b.bishop, side, BISHOP) && Holds(pos, side, b.pawn, side, PAWN) && pos.board[For(side, b.blocker)])
       pen.Add(BlockedPiece, 0);
   for (const BlockedRook& b : BLOCKED_ROOKS) {
     const int king = pos.king_square[side];
     if (king != For(side, b.king_squares[0]) && king != For(side, b.king_squares[1])) continue;
     for (int rook : b.rook_squares) {
-      if (Holds(pos, side, ROOK, rook)) {
+      if (Holds(pos, side, rook, side, ROOK)) {
         pen.Add(BlockedPiece, 0);
         break;
       }

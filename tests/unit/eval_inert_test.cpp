@@ -270,6 +270,39 @@ TEST(InertEval, RaceCountsTheSideToMove) {
   EXPECT_GT(TraceRow(*white_to_move, "passed pawns"), UnstoppablePasser / 32 / 2);
 }
 
+TEST(InertEval, TrappedAndBlockedPieces) {
+  const auto terms = [](const char* fen) { return TrappedAndBlocked(*Prepared(fen)); };
+  // A bishop caught on a6 by b5; a second one on h6 by g5 still counts once.
+  EXPECT_EQ(terms("4k3/8/B7/1p6/8/8/8/4K3 w - -").mid, -TrappedBishop);
+  EXPECT_EQ(terms("4k3/8/B7/1p6/8/8/8/4K3 w - -").end, -TrappedBishop);
+  EXPECT_EQ(terms("4k3/8/B6B/1p4p1/8/8/8/4K3 w - -").mid, -TrappedBishop);
+  EXPECT_EQ(terms("4k3/8/7B/6p1/8/8/8/4K3 w - -").mid, -TrappedBishop);
+  EXPECT_EQ(terms("4k3/8/B7/8/1p6/8/8/4K3 w - -").mid, 0);
+  // Black's trap is the same turned over.
+  EXPECT_EQ(terms("4k3/8/8/8/1P6/b7/8/4K3 w - -").mid, TrappedBishop);
+  // A bishop behind its d2 pawn with a man on d3; nothing without it.
+  EXPECT_EQ(terms("4k3/8/8/8/8/3n4/3P4/2B1K3 w - -").mid, -BlockedPiece);
+  EXPECT_EQ(terms("4k3/8/8/8/8/8/3P4/2B1K3 w - -").mid, 0);
+  EXPECT_EQ(terms("4k3/8/8/8/8/3n4/3P4/2B1K3 w - -").end, 0);
+  // A king walked to g1 in front of its h1 rook, for either colour.
+  EXPECT_EQ(terms("4k3/8/8/8/8/8/8/6KR w - -").mid, -BlockedPiece);
+  EXPECT_EQ(terms("6kr/8/8/8/8/8/8/4K3 w - -").mid, BlockedPiece);
+  EXPECT_EQ(terms("4k3/8/8/8/8/8/8/4K2R w - -").mid, 0);
+}
+
+TEST(InertEval, KingSafetyOnlyForAnExposedKing) {
+  // Black's queen and rook make White's king exposed; without the rook
+  // the king terms are off.
+  auto exposed = Prepared("4k3/8/8/8/8/8/8/q5rK w - -");
+  EXPECT_LT(TraceRow(*exposed, "king safety"), 0);
+  auto queen_only = Prepared("4k3/8/8/8/8/8/8/q6K w - -");
+  EXPECT_EQ(TraceRow(*queen_only, "king safety"), 0);
+  // A castling right to a sheltered wing halves the loss of a bare wing.
+  auto centre = Prepared("r3k3/8/8/8/8/8/5PPP/q3K2R w K -");
+  auto no_right = Prepared("r3k3/8/8/8/8/8/5PPP/q3K2R w - -");
+  EXPECT_GT(TraceRow(*centre, "king safety"), TraceRow(*no_right, "king safety"));
+}
+
 TEST(InertPawns, CacheGivesWhatAFreshComputationGives) {
   eval_test::EnsureTables();
   ClearEvalCaches();
@@ -307,6 +340,10 @@ TEST(InertPawns, StructureTerms) {
   const InertPawnInfo shield = EvaluateInertPawns(*Prepared("4k3/8/8/8/8/8/5PPP/4K3 w - -"));
   EXPECT_EQ(shield.shelter[WHITE][KING_WING], 0);
   EXPECT_EQ(shield.shelter[WHITE][QUEEN_WING], 3000);
+  // Black's shield read from Black's side, with a White pawn storming g6
+  // (Black's third rank) and h5 (its fourth).
+  const InertPawnInfo storm = EvaluateInertPawns(*Prepared("4k3/5ppp/6P1/7P/8/8/8/4K3 w - -"));
+  EXPECT_EQ(storm.shelter[BLACK][KING_WING], OWN_SHELTER[7] + 600 + 300);
 }
 
 TEST(InertAccumulatorsReal, IncrementalSumsMatchTheBoard) {
