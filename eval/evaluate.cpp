@@ -2,6 +2,7 @@
 #include "eval/evaluate.h"
 
 #include "eval/eval_cache.h"
+#include "eval/inert/inert_init.h"
 #include "eval/passive/passive_tables.h"
 #include "eval/personality.h"
 #include "eval/search_root.h"
@@ -33,6 +34,7 @@ void ClearEvalCaches() {
 
 void InitEvaluation() {
   if constexpr (BUILD_PASSIVE) passive::InitPassiveTables();
+  if constexpr (BUILD_INERT) inert::InitInertEvaluation();
   ClearEvalCaches();
 }
 

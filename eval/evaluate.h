@@ -22,7 +22,9 @@ void PrepareEvaluation(bool new_game, int root_side, int root_castling);
 // Empties the evaluation cache and the personality's caches.
 void ClearEvalCaches();
 
-// Built at start-up, after the attack tables: empties the caches.
+// Built at start-up, after the attack tables and before any set-up: the
+// personality's tables (Inert: piece-square pairs, material table) and
+// empty caches.
 void InitEvaluation();
 
 // The front end reports whether the opponent declared itself a computer.

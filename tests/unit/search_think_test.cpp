@@ -64,7 +64,7 @@ TEST(Think, WinsObviousMaterial) {
     const char* move;
   };
   const Case cases[] = {
-      {"4k3/8/8/3q4/8/8/3R4/4K3 w - -", "d2d5"},  // the queen hangs on the file
+      {"7k/8/8/3q4/8/8/3R4/4K3 w - -", "d2d5"},  // the queen hangs on the file
       {"r3k3/p1p5/8/8/8/8/PP6/4K2B w - -", "h1a8"},  // the rook hangs on the diagonal
       {"4k3/pp6/8/3r4/8/4N3/PP6/4K3 w - -", "e3d5"},  // the rook hangs to the knight
   };
