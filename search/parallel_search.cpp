@@ -19,6 +19,8 @@ std::atomic<uint64_t> idle_threads{0};
 bool split_root_on = false;
 bool split_nodes_on = false;
 SearchThread* search_records[64];
+std::atomic<uint64_t> root_splits{0};
+std::atomic<uint64_t> inner_splits{0};
 
 namespace {
 
@@ -168,6 +170,7 @@ bool OpenSplit(SearchThread& t, Fill fill) {
     if (sp.stopped.load(std::memory_order_relaxed) == 0) {
       fill(sp);
       sp.split_done.store(0, std::memory_order_relaxed);
+      (sp.root_scores != nullptr ? root_splits : inner_splits).fetch_add(1, std::memory_order_relaxed);
       AssignWorkers(t);
       made = true;
     }
@@ -177,23 +180,20 @@ bool OpenSplit(SearchThread& t, Fill fill) {
   return made;
 }
 
-// After the owner's wait. A cut-off in this split stopped the owner's
-// own record too; that mark is cleared so the owner's search goes on
-// with the split's result. A stop from the record's parent split (or an
-// abort) stands: the partial result must not reach the table, so the
-// owner leaves at once by the jump its next zero-window node would take.
-void CloseSplit(SearchThread& t) {
+}  // namespace
+
+bool SettleOwnerStop(SearchThread& t) {
   SplitPoint& sp = *t.split;
   AcquireLock(sp.lock);
+  // The parent's mark is set before StopSplit takes this record's lock,
+  // so a stop from above is either seen here or arrives after the clear.
   const bool from_above =
       StateSet(ABORT) ||
       (t.record != 0 && sp.parent->split->stopped.load(std::memory_order_relaxed) != 0);
   if (!from_above) sp.stopped.store(0, std::memory_order_relaxed);
   ReleaseLock(sp.lock);
-  if (from_above) std::longjmp(t.abort_jump, 1);
+  return !from_above;
 }
-
-}  // namespace
 
 void StopSplit(SearchThread& record) {
   SplitPoint& sp = *record.split;
@@ -298,7 +298,7 @@ bool SplitPV(SearchThread& t, PVSplitNode& node) {
   });
   if (!made) return false;
   WorkerLoop(t.index, &t);
-  CloseSplit(t);
+  if (!SettleOwnerStop(t)) std::longjmp(t.abort_jump, 1);
   const SplitPoint& sp = *t.split;
   node.best = sp.best;
   node.best_move = sp.best_move;
@@ -324,7 +324,7 @@ bool SplitRoot(SearchThread& t, RootSplitNode& node) {
   });
   if (!made) return false;
   WorkerLoop(t.index, &t);
-  CloseSplit(t);
+  if (!SettleOwnerStop(t)) std::longjmp(t.abort_jump, 1);
   node.best = t.split->best;
   return true;
 }

@@ -42,6 +42,18 @@ uint64_t FreePositionMask();
 // An abort stops every split point under the main record.
 void StopMainSplit();
 
+// Splits made so far, by kind (for the developer tool and the tests).
+extern std::atomic<uint64_t> root_splits;
+extern std::atomic<uint64_t> inner_splits;
+
+// After an owner's wait at its split point. A cut-off in that split also
+// stopped the owner's own record; the mark is cleared (true) so that the
+// owner's search goes on with the split's result and, on a pool record,
+// the move it searches for its own parent split is not lost. A stop from
+// the parent split or an abort stands (false): the owner must leave by
+// its abort jump before the partial result reaches the table.
+bool SettleOwnerStop(SearchThread& owner);
+
 // The state of a principal-variation node at its split test; the split
 // gives back best, best_move and searched.
 struct PVSplitNode {

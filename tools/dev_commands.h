@@ -25,5 +25,9 @@ int RunEvalBench(int argc, char** argv);
 // node count is the search's signature.
 int RunBench(int argc, char** argv);
 
+// smpbench [THREADS] [DEPTH]: time to depth and nodes per second of the
+// parallel search against one thread (MP tools only).
+int RunSmpBench(int argc, char** argv);
+
 // Prints the usage line(s) to standard error and returns 2.
 int PrintUsage();

@@ -18,6 +18,7 @@ constexpr DevCommand COMMANDS[] = {
      RunEval},
     {"evalbench", "", RunEvalBench},
     {"bench", "[DEPTH]", RunBench},
+    {"smpbench", "[THREADS] [DEPTH]  (-MP tools only)", RunSmpBench},
 };
 
 }  // namespace
