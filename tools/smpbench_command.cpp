@@ -115,6 +115,9 @@ int RunSmpBench(int argc, char** argv) {
     std::printf("%2d %8.0f %12llu %8.0f %12llu %6.2f\n", ++index, one.ms, one.nodes, many.ms,
                 many.nodes, speedup);
   }
+  std::printf("splits: %llu at the root, %llu at inner nodes\n",
+              static_cast<unsigned long long>(root_splits.load()),
+              static_cast<unsigned long long>(inner_splits.load()));
   std::printf("speedup %.2f nps-scaling %.2f\n", std::exp(log_speedup / index),
               std::exp(log_scaling / index));
   delete pos;
