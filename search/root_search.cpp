@@ -115,6 +115,8 @@ void RootSearch(SearchThread& t, int depth, bool root_single_reply) {
     // Step 3b-3e. Search it
     root.root_index = i;
     MakeMove(pos, undo, move, info.gives_check);
+    // MP builds: a stop mark from an earlier split here must not keep the
+    // root from splitting again.
     if constexpr (BUILD_MP) t.split->stopped.store(0, std::memory_order_relaxed);
     const int v = SearchRootMove(t, depth, new_depth, info.good_capture, best, alpha, beta,
                                  floor, pv);
