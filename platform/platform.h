@@ -33,9 +33,10 @@ void WriteStdout(const char* text, size_t length);
 uint32_t TickCountMs();
 void SleepMs(uint32_t ms);
 
-// Threads. A started thread runs entry(argument) until it returns.
+// Threads. A started thread runs entry(argument) until it returns; its
+// stack holds at least stack_bytes (0: the system's default size).
 using ThreadEntry = void (*)(void* argument);
-bool StartThread(ThreadEntry entry, void* argument);
+bool StartThread(ThreadEntry entry, void* argument, size_t stack_bytes = 0);
 uint32_t CurrentThreadId();
 
 // A parking place for one worker thread: the worker parks itself until
@@ -45,6 +46,14 @@ Parker* CreateParker();
 void DestroyParker(Parker* parker);
 void Park(Parker* parker);
 void Wake(Parker* parker);
+
+// One short pause inside a busy-wait loop: lets the other hardware thread
+// of a core run and saves power while a spin lock or a flag is watched.
+inline void SpinPause() {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+  __builtin_ia32_pause();
+#endif
+}
 
 // Read-only files. A handle below 0 is no file.
 int OpenReadOnly(const char* path);

@@ -12,6 +12,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -122,11 +123,21 @@ void* RunThread(void* raw) {
 
 }  // namespace
 
-bool StartThread(ThreadEntry entry, void* argument) {
+bool StartThread(ThreadEntry entry, void* argument, size_t stack_bytes) {
   ThreadStart* start = new (std::nothrow) ThreadStart{entry, argument};
   if (start == nullptr) return false;
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) != 0) {
+    delete start;
+    return false;
+  }
+  // A size below the system's minimum would make the whole call fail.
+  if (stack_bytes < static_cast<size_t>(PTHREAD_STACK_MIN)) stack_bytes = 0;
+  bool started = stack_bytes == 0 || pthread_attr_setstacksize(&attributes, stack_bytes) == 0;
   pthread_t thread;
-  if (pthread_create(&thread, nullptr, RunThread, start) != 0) {
+  started = started && pthread_create(&thread, &attributes, RunThread, start) == 0;
+  pthread_attr_destroy(&attributes);
+  if (!started) {
     delete start;
     return false;
   }

@@ -23,6 +23,12 @@ struct ExtensionInfo {
 int Extension(const Position& pos, int depth, Move move, bool single_reply,
               bool good_capture_in, ExtensionInfo* info);
 
+// Late-move reduction in a principal-variation node (and at a split of
+// one): whether the move is searched one ply less. Clears first_quiet at
+// the node's first quiet move.
+bool ReducePV(const Position& pos, Move move, int depth, int new_depth, int searched,
+              bool& first_quiet);
+
 // The node's first moves ran out without a cut-off, or the verification
 // found one: killer, history and statistics updates for a cut-off by
 // `move` after the quiet moves in tried[0..tried_count).

@@ -5,11 +5,6 @@
 
 namespace {
 
-// Indices into MovePicker::special: the hash move, then four killers.
-constexpr int SPECIAL_HASH = 0;
-constexpr int SPECIAL_FIRST_KILLER = 1;
-constexpr int SPECIAL_COUNT = 5;
-
 int16_t Key16(int key) { return static_cast<int16_t>(key); }
 
 // Count of a terminated list.
@@ -43,6 +38,13 @@ bool IsSpecial(const MovePicker& p, Move move) {
     if (p.special[i] == move) return true;
   return false;
 }
+
+// A killer is tried only as the quiet move it was in its own position.
+bool KillerPlayable(const MovePicker& p, Move move) {
+  return KillerShapeFits(p, move) && MoveIsValid(*p.pos, move);
+}
+
+}  // namespace
 
 // Stage 2: captures split into the good list (sorted now) and the losing
 // list (sorted when stage 7 starts). The hash move was tried already.
@@ -79,13 +81,10 @@ void GenerateQuiet(MovePicker& p) {
   SortMoves(p.moves, p.keys, p.count);
 }
 
-// A killer is tried only as the quiet move it was in its own position.
-bool KillerPlayable(const MovePicker& p, Move move) {
+bool KillerShapeFits(const MovePicker& p, Move move) {
   return move != 0 && move != p.special[SPECIAL_HASH] && p.pos->board[MoveTo(move)] == 0 &&
-         (move & 0xF000) == 0 && MoveIsValid(*p.pos, move);
+         (move & 0xF000) == 0;
 }
-
-}  // namespace
 
 int CaptureKey(const Position& pos, Move move) {
   const int key = PIECE_VALUE[KindOf(pos.board[MoveTo(move)])] -

@@ -44,6 +44,11 @@ enum PickerStage : uint8_t {
   STAGE_DONE = 8,
 };
 
+// Indices into MovePicker::special: the hash move, then four killers.
+inline constexpr int SPECIAL_HASH = 0;
+inline constexpr int SPECIAL_FIRST_KILLER = 1;
+inline constexpr int SPECIAL_COUNT = 5;
+
 // One node's move source, on the caller's stack.
 struct MovePicker {
   const SearchThread* thread;
@@ -69,3 +74,22 @@ bool InitPicker(MovePicker& picker, const SearchThread& t, Position& pos, Move h
 
 // The next legal move, 0 when the node is exhausted; sets history_ratio.
 Move NextMove(MovePicker& picker);
+
+// The test a move from SharedNextMove still needs before it is searched.
+enum class MoveCheck : uint8_t {
+  None,   // a pre-validated evasion
+  Valid,  // hash move or killer: MoveIsValid
+  Legal,  // generated move: MoveIsLegal
+};
+
+// NextMove for a split point, called under its lock: the same stages and
+// order, but the costly legality tests are left to the helper thread that
+// searches the move (*check says which); sets history_ratio.
+Move SharedNextMove(MovePicker& picker, MoveCheck* check);
+
+// Stage work both pickers share: the capture lists (stage 2), the quiet
+// list (stage 6 entry), and the cheap part of the killer test (not a
+// capture, no flags, not the hash move).
+void GenerateCaptures(MovePicker& picker);
+void GenerateQuiet(MovePicker& picker);
+bool KillerShapeFits(const MovePicker& picker, Move move);

@@ -1,11 +1,14 @@
 #include "search/root_search.h"
 
 #include "board/make_move.h"
+#include "platform/build_flavour.h"
 #include "platform/platform.h"
 #include "search/alpha_beta.h"
 #include "search/move_picker.h"
+#include "search/parallel_search.h"
 #include "search/quiesce.h"
 #include "search/search_control.h"
+#include "search/split_point.h"
 #include "search/transposition.h"
 
 RootState root;
@@ -50,18 +53,22 @@ int SearchRootMove(SearchThread& t, int depth, int new_depth, bool good_capture,
 
 }  // namespace
 
-void RecordResult(const Position& pos) {
-  const uint32_t elapsed = ElapsedSinceStart();
-  // Step 1. The result record
+void CopyResult(const Position& pos) {
   SearchResult& r = search_record.result;
   r.result_move = root.best_move;
   r.score = root.best_score;
   r.depth = root.best_depth;
-  r.elapsed_ms = elapsed;
+  r.elapsed_ms = ElapsedSinceStart();
   r.nodes = pos.nodes;
   int i = 0;
   for (; i < RESULT_PV_MOVES && root.best_pv[i] != 0; ++i) r.pv[i] = root.best_pv[i];
   for (; i < 8; ++i) r.pv[i] = 0;
+}
+
+void RecordResult(const Position& pos) {
+  // Step 1. The result record
+  CopyResult(pos);
+  const uint32_t elapsed = search_record.result.elapsed_ms;
   // Step 2. The thinking record, when the result is worth showing
   if ((protocol_flags & FLAG_POST) && root.best_depth >= THINKING_MIN_DEPTH &&
       elapsed >= THINKING_MIN_MS) {
@@ -108,7 +115,9 @@ void RootSearch(SearchThread& t, int depth, bool root_single_reply) {
     // Step 3b-3e. Search it
     root.root_index = i;
     MakeMove(pos, undo, move, info.gives_check);
-    // (The parallel search clears the position's stop mark here.)
+    // MP builds: a stop mark from an earlier split here must not keep the
+    // root from splitting again.
+    if constexpr (BUILD_MP) t.split->stopped.store(0, std::memory_order_relaxed);
     const int v = SearchRootMove(t, depth, new_depth, info.good_capture, best, alpha, beta,
                                  floor, pv);
     UnmakeMove(pos, undo, move);
@@ -129,7 +138,22 @@ void RootSearch(SearchThread& t, int depth, bool root_single_reply) {
         if (v >= beta) break;
       }
     }
-    // Step 3h. The parallel search's root split test goes here.
+    // Step 3h. MP builds: idle threads share the remaining root moves
+    if constexpr (BUILD_MP) {
+      if (RootSplitWanted(depth, best)) {
+        RootSplitNode node{.alpha = alpha,
+                           .beta = beta,
+                           .depth = depth,
+                           .best = best,
+                           .floor = floor,
+                           .next_index = i + 1,
+                           .single_reply = root_single_reply};
+        if (SplitRoot(t, node)) {
+          best = node.best;
+          break;
+        }
+      }
+    }
   }
   // Step 4. Best first for the next iteration
   SortMoves(root.moves, root.scores, root.count);

@@ -2,6 +2,7 @@
 // search-wide best-so-far that each new best root move records.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "board/movegen.h"
@@ -18,7 +19,7 @@ struct RootState {
   int best_depth;             // the iteration depth that produced it
   Move best_pv[PV_SIZE];
   int last_iteration_score;   // best_score when the last iteration completed
-  int root_index;             // index of the root move being searched
+  std::atomic<int> root_index;  // index of the root move being searched (any thread)
   uint32_t search_start;      // millisecond clock at the start of the search
 };
 extern RootState root;
@@ -32,3 +33,7 @@ void RootSearch(SearchThread& t, int depth, bool root_single_reply);
 // Copies the best-so-far into the search result (and the thinking record
 // when it is worth showing) and tracks a dropping score.
 void RecordResult(const Position& pos);
+
+// Only the first part: the search result. A helper thread that finds a new
+// best root move records it so, under the main record's split lock.
+void CopyResult(const Position& pos);

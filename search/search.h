@@ -21,12 +21,18 @@ inline constexpr int NO_SCORE = -32767;
 // Room for a principal variation: one move per ply and the terminator.
 inline constexpr int PV_SIZE = MAX_PLY + 2;
 
+struct SplitPoint;
+
 // The per-thread search data kept beside a position record: move-ordering
 // memory, the quiescence check horizon and the abort jump point. Only plain
 // arrays and scalars, because the abort jump crosses the frames using it.
+// The MP builds keep 64 of them: record 0 searches the game position, the
+// others are the pool that split work copies the position into.
 struct SearchThread {
   Position* pos;                            // the record this thread searches on
-  int index;                                // 0 is the main thread
+  int index;                                // thread running it; 0 is the main thread
+  int record;                               // own number among the 64; 0 is the game's
+  SplitPoint* split;                        // MP builds: the split fields of this record
   int qcheck_limit;                         // lowest qdepth that tries quiet checks
   Move killers[MAX_PLY + 1][2];             // by ply; slot 0 is the newest
   uint16_t history[12][4096];               // by piece and from-to: cut-off weight

@@ -2,8 +2,10 @@
 
 #include <csetjmp>
 
+#include "platform/build_flavour.h"
 #include "platform/platform.h"
 #include "search/clock_rules.h"
+#include "search/parallel_search.h"
 
 std::atomic<uint8_t> search_state{0};
 std::atomic<uint8_t> search_flags{0};
@@ -57,7 +59,14 @@ void TimeCheck() {
   if (StateSet(ITERATION_DONE) && FlagSet(TIME_UP)) SetState(ABORT);
 }
 
-void CheckTimeAndInput(SearchThread& t) {
+void CheckTimeAndInputNoJump() {
   if (!StateSet(ABORT)) TimeCheck();
+  if constexpr (BUILD_MP) {
+    if (StateSet(ABORT)) StopMainSplit();
+  }
+}
+
+void CheckTimeAndInput(SearchThread& t) {
+  CheckTimeAndInputNoJump();
   if (StateSet(ABORT)) std::longjmp(t.abort_jump, 1);
 }

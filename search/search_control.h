@@ -61,6 +61,11 @@ bool PollInputOnce();
 // Reads input (and, with a clock, the time) and may set ABORT.
 void TimeCheck();
 
-// TimeCheck unless an abort is already pending; on abort leaves the
-// search of this thread by its jump point. Never returns then.
+// TimeCheck unless an abort is already pending; on abort stops every
+// split point and leaves the search of this thread by its jump point.
+// Never returns then.
 void CheckTimeAndInput(SearchThread& t);
+
+// The same without the jump, for the main thread while it waits at its
+// own split point: an abort only stops the split points.
+void CheckTimeAndInputNoJump();

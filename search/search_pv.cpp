@@ -6,6 +6,7 @@
 #include "eval/recognized_draw.h"
 #include "search/history.h"
 #include "search/move_picker.h"
+#include "search/parallel_search.h"
 #include "search/quiesce.h"
 #include "search/transposition.h"
 
@@ -25,6 +26,8 @@ Move IterativeDeepeningMove(SearchThread& t, int alpha, int beta, int depth) {
   return scratch[0];
 }
 
+}  // namespace
+
 // Step 11b. Whether a move of a principal-variation node is reduced.
 bool ReducePV(const Position& pos, Move move, int depth, int new_depth, int searched,
               bool& first_quiet) {
@@ -37,8 +40,6 @@ bool ReducePV(const Position& pos, Move move, int depth, int new_depth, int sear
   }
   return searched >= LMR_REDUCE_FROM;
 }
-
-}  // namespace
 
 int SearchPV(SearchThread& t, int alpha, int beta, int depth, Move* pv, bool good_capture_in) {
   Position& pos = *t.pos;
@@ -126,7 +127,29 @@ int SearchPV(SearchThread& t, int alpha, int beta, int depth, Move* pv, bool goo
         if (alpha >= beta) break;
       }
     }
-    // Step 11g. The parallel search's split test goes here.
+    // Step 11g. MP builds: idle threads share the remaining moves
+    if constexpr (BUILD_MP) {
+      if (PVSplitWanted(depth, best, best_move)) {
+        PVSplitNode node{.alpha = alpha,
+                         .beta = beta,
+                         .depth = depth,
+                         .best = best,
+                         .best_move = best_move,
+                         .searched = searched,
+                         .good_capture = good_capture_in,
+                         .single_reply = single_reply,
+                         .first_quiet = first_quiet,
+                         .picker = &picker,
+                         .pv = pv,
+                         .searched_list = searched_list};
+        if (SplitPV(t, node)) {
+          best = node.best;
+          best_move = node.best_move;
+          searched = node.searched;
+          break;
+        }
+      }
+    }
   }
   // Step 12. Learning from the move that last raised alpha
   if (best == NO_SCORE) return in_check ? pos.ply - MATE : 0;

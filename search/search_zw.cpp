@@ -1,5 +1,7 @@
 #include "search/alpha_beta.h"
 
+#include <csetjmp>
+
 #include "board/exchange.h"
 #include "board/make_move.h"
 #include "board/movegen.h"
@@ -9,6 +11,7 @@
 #include "search/move_picker.h"
 #include "search/quiesce.h"
 #include "search/search_control.h"
+#include "search/split_point.h"
 #include "search/transposition.h"
 
 namespace {
@@ -85,7 +88,11 @@ int SearchZW(SearchThread& t, int beta, int depth, Move* pv) {
   }
   // Step 4. Input and clock, every 50 ms, on the main thread
   if (t.index == 0 && PollDue()) CheckTimeAndInput(t);
-  // Step 5. Helper threads notice a stop here (parallel search).
+  // Step 5. MP builds: a pool record stops on its stop mark or an abort
+  if constexpr (BUILD_MP) {
+    if (t.record != 0 && (t.split->stopped.load(std::memory_order_relaxed) != 0 || StateSet(ABORT)))
+      std::longjmp(t.abort_jump, 1);
+  }
   // Step 6. Draw by rule
   if (DrawByRule(pos)) return 0;
   // Step 6b. Recognized draws of very little material (Passive builds)

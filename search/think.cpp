@@ -10,6 +10,7 @@
 #include "search/clock_rules.h"
 #include "search/history.h"
 #include "search/move_picker.h"
+#include "search/parallel_search.h"
 #include "search/root_search.h"
 #include "search/search.h"
 #include "search/search_control.h"
@@ -113,11 +114,15 @@ void Think(Position& game, const Move* root_moves, int root_count) {
   OrderRootMoves(t, game);
   // Step 9. No abort pending
   ClearState(ABORT);
+  // Step 5. MP builds: the workers wake up
+  if constexpr (BUILD_MP) StartParallelSearch(t);
   // Step 6. The abort jump point; an abort lands here with a nonzero value
   if (setjmp(t.abort_jump) == 0) {
     // Step 10. Iterative deepening
     Iterate(t, max_depth, root_single_reply);
   }
+  // Step 12. MP builds: every helper back and idle, then parked
+  if constexpr (BUILD_MP) EndParallelSearch();
   // Step 13. The result, then the game position as it was
   RecordResult(game);
   std::memcpy(&game, &saved_game, sizeof game);

@@ -29,5 +29,9 @@ int RunBench(int argc, char** argv);
 // random games equal those of a fresh set-up of the same board.
 int RunAccumCheck(int argc, char** argv);
 
+// smpbench [THREADS] [DEPTH]: time to depth and nodes per second of the
+// parallel search against one thread (MP tools only).
+int RunSmpBench(int argc, char** argv);
+
 // Prints the usage line(s) to standard error and returns 2.
 int PrintUsage();

@@ -20,6 +20,7 @@ constexpr DevCommand COMMANDS[] = {
     {"evalbench", "", RunEvalBench},
     {"bench", "[DEPTH]", RunBench},
     {"accumcheck", "[GAMES]", RunAccumCheck},
+    {"smpbench", "[THREADS] [DEPTH]  (-MP tools only)", RunSmpBench},
 };
 
 }  // namespace

@@ -47,5 +47,14 @@ inline constexpr uint32_t PAWN_CACHE_SIZE = 1u << PAWN_CACHE_BITS;
 // parts match), else by computing the structure and storing it.
 void ProbePawnStructure(const Position& pos, PawnInfo& info);
 
+// Writes the cached bytes of info (its key fields included) into the
+// entry of pawn_key.
+void StorePawnEntry(uint64_t pawn_key, const PawnInfo& info);
+
+// Makes a cache hit safe to use whatever other write its words were mixed
+// with: the pawn, passed and candidate file sets keep only files that hold
+// the side's pawns in this position, and the open files follow from them.
+void TrimToPawns(const Position& pos, PawnInfo& info);
+
 // Zeroes every cache entry.
 void ClearPawnCache();

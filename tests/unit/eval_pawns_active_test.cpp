@@ -2,6 +2,7 @@
 // passer distribution, each with a position that triggers it and one that
 // just misses.
 #include "eval/active/passed_pawns.h"
+#include "eval/eval_geometry.h"
 #include "eval_test_support.h"
 
 namespace {
@@ -200,3 +201,35 @@ TEST(EvalPasserDistributionActive, KingCutOffInPawnEndings) {
 }
 
 }  // namespace
+
+// A cache entry whose key word belongs to one pawn structure and whose
+// other words to another (two threads writing it at once) names passed
+// files where this position has no pawn. The hit must keep only files
+// that hold the side's pawns, and the passer and race code run on it.
+TEST(EvalPawnCacheActive, TornEntryNamesOnlyFilesWithPawns) {
+  // Source of the file bytes: White passers on a and h, Black on b.
+  auto donor = Prepared("4k3/8/P6P/8/8/1p6/8/4K3 w - -");
+  PawnInfo torn = PawnInfoOf(*donor);
+  ASSERT_NE(torn.passed_files[WHITE] & 0x81, 0);
+  // The position whose key word the entry carries: pawns on d and e only.
+  auto pos = Prepared("4k3/8/3p4/8/8/4P3/8/4K3 w - -");
+  torn.key_high = static_cast<uint32_t>(pos->pawn_key >> 32);
+  torn.key_middle = static_cast<uint16_t>(pos->pawn_key >> 16);
+  StorePawnEntry(pos->pawn_key, torn);
+
+  PawnInfo hit;
+  ProbePawnStructure(*pos, hit);
+  for (int side : {BLACK, WHITE}) {
+    const uint8_t files = FilesOf(pos->bitboards[PAWN][side]);
+    EXPECT_EQ(hit.pawn_files[side], files);
+    EXPECT_EQ(hit.passed_files[side] & ~files, 0);
+    EXPECT_EQ(hit.candidate_files[side] & ~files, 0);
+  }
+  EXPECT_EQ(hit.open_files, 0xFF & ~(1 << 3 | 1 << 4));
+  // The terms that take the pawn of each passed file stay in range (the
+  // sanitizer build checks the bit scans and table indices).
+  const MaterialInfo mi = BuildMaterialInfo(pos->material);
+  PassedPawnTerms(*pos, mi, hit);
+  PawnRace(*pos, mi, hit);
+  Evaluate(*pos);
+}

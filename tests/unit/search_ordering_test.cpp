@@ -83,6 +83,36 @@ TEST(MovePicker, ReturnsEveryLegalMoveExactlyOnceWhateverTheHashMoveAndKillers) 
   }
 }
 
+// The split point's move source, once each move has passed the test its
+// kind names, hands out the very sequence NextMove gives.
+std::vector<Move> SharedPickAll(Position& pos, Move hash_move) {
+  MovePicker picker;
+  InitPicker(picker, main_search, pos, hash_move);
+  std::vector<Move> picked;
+  MoveCheck check;
+  for (Move m; (m = SharedNextMove(picker, &check)) != 0;) {
+    const bool passes = check == MoveCheck::None ||
+                        (check == MoveCheck::Valid ? MoveIsValid(pos, m) : MoveIsLegal(pos, m));
+    if (passes) picked.push_back(m);
+  }
+  return picked;
+}
+
+TEST(MovePicker, SharedSourceGivesNextMovesSequenceOnceChecked) {
+  for (const char* fen : PICKER_POSITIONS) {
+    auto pos = NewGame(fen);
+    const std::vector<Move> legal = SortedLegal(*pos);
+    std::vector<Move> hash_choices = {0, 0x0FFF, 0x8000 | 0x0123};
+    if (!legal.empty()) {
+      hash_choices.push_back(legal.back());
+      main_search.killers[pos->ply][0] = legal[legal.size() / 2];
+      main_search.killers[pos->ply][1] = legal.front();
+    }
+    for (Move hash_move : hash_choices)
+      EXPECT_EQ(SharedPickAll(*pos, hash_move), PickAll(*pos, hash_move)) << fen << " hash " << hash_move;
+  }
+}
+
 TEST(MovePicker, StagesRunHashCapturesKillersQuietLosing) {
   // White: e4xd5 does not lose; Nc3xd5 and Qd1xd5 lose to e6xd5, the
   // queen more. A quiet hash move comes before all of them.
