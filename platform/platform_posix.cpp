@@ -122,11 +122,16 @@ void* RunThread(void* raw) {
 
 }  // namespace
 
-bool StartThread(ThreadEntry entry, void* argument) {
+bool StartThread(ThreadEntry entry, void* argument, size_t stack_bytes) {
   ThreadStart* start = new (std::nothrow) ThreadStart{entry, argument};
   if (start == nullptr) return false;
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  if (stack_bytes > 0) pthread_attr_setstacksize(&attributes, stack_bytes);
   pthread_t thread;
-  if (pthread_create(&thread, nullptr, RunThread, start) != 0) {
+  int failed = pthread_create(&thread, &attributes, RunThread, start);
+  pthread_attr_destroy(&attributes);
+  if (failed != 0) {
     delete start;
     return false;
   }
@@ -187,6 +192,8 @@ int ProcessorCount() {
   return count < 1 ? 1 : static_cast<int>(count);
 }
 
+bool SystemSetsProcessorVariable() { return false; }
+
 EnvironmentRead ReadEnvironment(const char* name, char* buffer, size_t size) {
   const char* value = getenv(name);
   if (value == nullptr) return EnvironmentRead::Unset;
@@ -199,6 +206,8 @@ EnvironmentRead ReadEnvironment(const char* name, char* buffer, size_t size) {
 void* AllocateZeroed(size_t bytes) { return calloc(bytes, 1); }
 
 void FreeMemory(void* block) { free(block); }
+
+void TakeCommandLine(int&, char**&) {}
 
 void ExitProcess(int code) { _exit(code); }
 
