@@ -2,11 +2,15 @@
 tests/data/perft.txt, for every personality's tool in each word size."""
 import argparse
 import os
+import shlex
 import subprocess
 import sys
 
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "perft.txt")
 PERSONALITIES = ("Active", "Passive", "Inert")
+
+# The command that starts each tool, before its path (e.g. "wine").
+RUNNER = []
 
 
 def references():
@@ -21,7 +25,7 @@ def references():
 
 
 def run_tool(tool, *args):
-    return subprocess.run([tool, *args], capture_output=True, text=True, timeout=120)
+    return subprocess.run([*RUNNER, tool, *args], capture_output=True, text=True, timeout=120)
 
 
 class Tally:
@@ -75,13 +79,20 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin", required=True)
     parser.add_argument("--have-32bit", default="OFF")
+    parser.add_argument("--runner", default="")
+    parser.add_argument("--exe-suffix", default="")
+    parser.add_argument("--personalities", default=",".join(PERSONALITIES))
+    parser.add_argument("--word-sizes", default="")
     options = parser.parse_args()
+    RUNNER[:] = shlex.split(options.runner)
     suffixes = [""] + (["_32-bit"] if options.have_32bit.upper() in ("ON", "TRUE", "1", "YES") else [])
+    if options.word_sizes:
+        suffixes = ["" if bits == "64" else "_32-bit" for bits in options.word_sizes.split(",")]
     tally = Tally()
     data = list(references())
     for suffix in suffixes:
-        for personality in PERSONALITIES:
-            tool = os.path.join(options.bin, f"quorvel-dev-{personality}{suffix}")
+        for personality in options.personalities.split(","):
+            tool = os.path.join(options.bin, f"quorvel-dev-{personality}{suffix}{options.exe_suffix}")
             if not os.path.exists(tool):
                 tally.check(False, f"missing {tool}")
                 continue

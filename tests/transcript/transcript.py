@@ -3,9 +3,14 @@
 Each test script takes --bin (the folder of the built programs) and
 --have-32bit (ON or OFF), runs its checks and ends with a line
 'N passed, M failed'; its exit code is 0 only when nothing failed.
+--runner puts a command before every program started (the Windows
+programs run as --runner "wine bin/pipe-launch.exe" --exe-suffix .exe);
+--word-sizes (e.g. "32") picks the programs of a folder that holds only
+some word sizes.
 """
 import argparse
 import os
+import shlex
 import subprocess
 import sys
 import tempfile
@@ -13,6 +18,9 @@ import time
 
 PERSONALITIES = ("Active", "Passive", "Inert")
 FLAVOURS = ("MP", "SP")
+
+# The command that starts each program, before its path (empty: none).
+RUNNER = []
 
 
 class Suite:
@@ -22,13 +30,24 @@ class Suite:
         parser = argparse.ArgumentParser()
         parser.add_argument("--bin", required=True)
         parser.add_argument("--have-32bit", default="OFF")
+        parser.add_argument("--runner", default="")
+        parser.add_argument("--exe-suffix", default="")
+        parser.add_argument("--word-sizes", default="")
         args = parser.parse_args()
         self.bin = args.bin
         self.have_32bit = args.have_32bit.upper() in ("ON", "1", "TRUE", "YES")
+        self.suffix = args.exe_suffix
+        # The Windows programs: no Unix signals, and Wine sets the
+        # processor count variable itself.
+        self.windows = args.exe_suffix.lower() == ".exe"
+        RUNNER[:] = shlex.split(args.runner)
+        self.only_word_sizes = tuple(int(bits) for bits in args.word_sizes.split(",") if bits)
         self.passed = 0
         self.failed = 0
 
     def word_sizes(self):
+        if self.only_word_sizes:
+            return self.only_word_sizes
         return (64, 32) if self.have_32bit else (64,)
 
     def programs(self, flavours=FLAVOURS, personalities=PERSONALITIES):
@@ -37,7 +56,7 @@ class Suite:
             for personality in personalities:
                 for flavour in flavours:
                     name = f"{flavour}-{personality}-Quorvel_{bits}-bit"
-                    yield name, os.path.join(self.bin, name)
+                    yield name, os.path.join(self.bin, name + self.suffix)
 
     def check(self, label, condition, detail=""):
         if condition:
@@ -65,7 +84,7 @@ def engine_env(extra=None):
 def run(path, data=b"", args=(), env=None, timeout=30, stdin_file=False):
     """Runs a program with `data` as its whole input, through a pipe or,
     with stdin_file, from a regular file. Returns (exit code, output)."""
-    command = [path, *args]
+    command = [*RUNNER, path, *args]
     if stdin_file:
         with tempfile.TemporaryFile() as source:
             source.write(data)
@@ -82,7 +101,7 @@ class Session:
     """A program kept running, fed line by line, read with a deadline."""
 
     def __init__(self, path, args=(), env=None):
-        self.process = subprocess.Popen([path, *args], stdin=subprocess.PIPE,
+        self.process = subprocess.Popen([*RUNNER, path, *args], stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, env=engine_env(env))
         os.set_blocking(self.process.stdout.fileno(), False)
         self.buffer = b""
