@@ -5,9 +5,11 @@
 #include "frontend/engine_init.h"
 #include "frontend/options.h"
 #include "platform/build_flavour.h"
+#include "platform/platform.h"
 
 int main(int argc, char** argv) {
   InitConsole();
+  platform::TakeCommandLine(argc, argv);
   int cores = BUILD_MP ? CountProcessors() : 0;
   EngineOptions options = ReadOptions(argc, argv, cores);
   if (BUILD_MP && !EnoughProcessors(options, cores)) {

@@ -45,11 +45,13 @@ EngineOptions ReadOptions(int argc, const char* const* argv, int cores) {
 int CountProcessors() {
   // Three bytes: two digits and the terminator; anything longer reads 0.
   // A value that does not fit leaves the buffer empty, which reads 0. An
-  // unset variable asks the system instead, as Linux never sets it; the
-  // parallel search needs two threads, so an unset variable never refuses.
+  // unset variable asks the system instead where the system never sets it
+  // (Linux); the parallel search needs two threads, so there an unset
+  // variable never refuses. Windows always sets it: unset reads 0 there.
   char buffer[3] = {0, 0, 0};
   switch (platform::ReadEnvironment("NUMBER_OF_PROCESSORS", buffer, sizeof buffer)) {
     case platform::EnvironmentRead::Unset:
+      if (platform::SystemSetsProcessorVariable()) return 0;
       return platform::ProcessorCount() < 2 ? 2 : platform::ProcessorCount();
     case platform::EnvironmentRead::TooLong:
       return 0;

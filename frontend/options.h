@@ -20,7 +20,8 @@ inline constexpr int MAX_THREADS = 8;
 EngineOptions ReadOptions(int argc, const char* const* argv, int cores);
 
 // The processor count for an MP build: "NUMBER_OF_PROCESSORS" read into a
-// 3-byte buffer when it is set, else the operating system's count.
+// 3-byte buffer when it is set; unset, 0 on Windows (which always sets it)
+// and the operating system's count elsewhere.
 int CountProcessors();
 
 // True when an MP build may start: at least as many processors as the

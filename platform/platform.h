@@ -1,7 +1,7 @@
 // The one interface to the operating system. Everything the engine needs
 // from it is here; nothing outside platform/ includes a system header.
-// platform_posix.cpp implements it for Linux; another system would add one
-// more file with the same functions.
+// platform_posix.cpp implements it for Linux, platform_windows.cpp for
+// Windows; the build compiles exactly one of them.
 #pragma once
 
 #include <cstddef>
@@ -64,6 +64,10 @@ void CloseFile(int handle);
 // The number of processors the operating system reports (at least 1).
 int ProcessorCount();
 
+// True where the system itself always sets NUMBER_OF_PROCESSORS (Windows):
+// there a missing variable counts no processors instead of asking.
+bool SystemSetsProcessorVariable();
+
 // Copies an environment variable and its terminating zero into buffer.
 enum class EnvironmentRead { Unset, TooLong, Copied };
 EnvironmentRead ReadEnvironment(const char* name, char* buffer, size_t size);
@@ -71,6 +75,11 @@ EnvironmentRead ReadEnvironment(const char* name, char* buffer, size_t size);
 // A zero-filled block of memory, or null.
 void* AllocateZeroed(size_t bytes);
 void FreeMemory(void* block);
+
+// Replaces the arguments main received by the command line split with
+// SplitCommandLine where the program does its own splitting (the 32-bit
+// Windows programs); elsewhere it leaves them as they are.
+void TakeCommandLine(int& argc, char**& argv);
 
 // Ends the process at once with the exit code, without further output.
 [[noreturn]] void ExitProcess(int code);

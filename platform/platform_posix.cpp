@@ -198,6 +198,8 @@ int ProcessorCount() {
   return count < 1 ? 1 : static_cast<int>(count);
 }
 
+bool SystemSetsProcessorVariable() { return false; }
+
 EnvironmentRead ReadEnvironment(const char* name, char* buffer, size_t size) {
   const char* value = getenv(name);
   if (value == nullptr) return EnvironmentRead::Unset;
@@ -210,6 +212,8 @@ EnvironmentRead ReadEnvironment(const char* name, char* buffer, size_t size) {
 void* AllocateZeroed(size_t bytes) { return calloc(bytes, 1); }
 
 void FreeMemory(void* block) { free(block); }
+
+void TakeCommandLine(int&, char**&) {}
 
 void ExitProcess(int code) { _exit(code); }
 

@@ -10,7 +10,6 @@ from transcript import add_common_options, apply_runner, command_line
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "perft.txt")
 PERSONALITIES = ("Active", "Passive", "Inert")
 
-
 def references():
     """(fen, depth, leaves) for every data line."""
     with open(DATA, encoding="ascii") as data:
@@ -76,13 +75,16 @@ def check_formats(tally, tool):
 def main():
     parser = argparse.ArgumentParser()
     add_common_options(parser)
+    parser.add_argument("--personalities", default=",".join(PERSONALITIES))
     options = parser.parse_args()
     suffixes = [""] + (["_32-bit"] if apply_runner(options) else [])
+    if options.word_sizes:
+        suffixes = ["" if bits == "64" else "_32-bit" for bits in options.word_sizes.split(",")]
     tally = Tally()
     data = list(references())
     for suffix in suffixes:
-        for personality in PERSONALITIES:
-            tool = os.path.join(options.bin, f"quorvel-dev-{personality}{suffix}")
+        for personality in options.personalities.split(","):
+            tool = os.path.join(options.bin, f"quorvel-dev-{personality}{suffix}{options.exe_suffix}")
             if not os.path.exists(tool):
                 tally.check(False, f"missing {tool}")
                 continue

@@ -1,10 +1,13 @@
 """Runs the real programs over pipes and compares what they write.
 
-Each test script takes --bin (the folder of the built programs),
---have-32bit (ON or OFF) and --runner32 (a command prefix, such as
-qemu-i386, for machines whose kernel cannot run 32-bit programs), runs its
-checks and ends with a line 'N passed, M failed'; its exit code is 0 only
-when nothing failed.
+Each test script takes --bin (the folder of the built programs) and
+--have-32bit (ON or OFF), runs its checks and ends with a line
+'N passed, M failed'; its exit code is 0 only when nothing failed.
+--runner32 puts a command (such as qemu-i386) before the 32-bit programs,
+for machines whose kernel cannot run them; --runner puts a command before
+every program started (the Windows programs run as
+--runner "wine bin/pipe-launch.exe" --exe-suffix .exe); --word-sizes
+(e.g. "32") picks the programs of a folder that holds only some word sizes.
 """
 import argparse
 import os
@@ -17,29 +20,36 @@ import time
 PERSONALITIES = ("Active", "Passive", "Inert")
 FLAVOURS = ("MP", "SP")
 
-# The prefix that runs a 32-bit program on this machine (empty: directly).
+# The command that starts each program, before its path (empty: none),
+# and the one that starts the 32-bit programs where the kernel cannot.
+RUNNER = []
 runner32 = []
 
 
 def add_common_options(parser):
     parser.add_argument("--bin", required=True)
     parser.add_argument("--have-32bit", default="OFF")
+    parser.add_argument("--runner", default="")
     parser.add_argument("--runner32", default="")
+    parser.add_argument("--exe-suffix", default="")
+    parser.add_argument("--word-sizes", default="")
 
 
 def apply_runner(args):
-    """Remembers the 32-bit runner; true when the 32-bit programs are tested."""
+    """Remembers the runners; true when the 32-bit programs are tested."""
+    RUNNER[:] = shlex.split(args.runner)
     runner32[:] = shlex.split(args.runner32)
     return args.have_32bit.upper() in ("ON", "1", "TRUE", "YES")
 
 
 def emulated(path):
-    return bool(runner32) and os.path.basename(path).endswith("_32-bit")
+    name = os.path.splitext(os.path.basename(path))[0] if path.lower().endswith(".exe") else os.path.basename(path)
+    return bool(runner32) and name.endswith("_32-bit")
 
 
 def command_line(path, args=()):
-    """The command that runs a program here: 32-bit ones through the runner."""
-    return [*(runner32 if emulated(path) else []), path, *args]
+    """The command that runs a program here: 32-bit ones through their runner."""
+    return [*RUNNER, *(runner32 if emulated(path) else []), path, *args]
 
 
 # An emulated program runs several times slower: its deadlines stretch.
@@ -55,14 +65,22 @@ class Suite:
 
     def __init__(self):
         parser = argparse.ArgumentParser()
+        parser = argparse.ArgumentParser()
         add_common_options(parser)
         args = parser.parse_args()
         self.bin = args.bin
         self.have_32bit = apply_runner(args)
+        self.suffix = args.exe_suffix
+        # The Windows programs: no Unix signals, and Wine sets the
+        # processor count variable itself.
+        self.windows = args.exe_suffix.lower() == ".exe"
+        self.only_word_sizes = tuple(int(bits) for bits in args.word_sizes.split(",") if bits)
         self.passed = 0
         self.failed = 0
 
     def word_sizes(self):
+        if self.only_word_sizes:
+            return self.only_word_sizes
         return (64, 32) if self.have_32bit else (64,)
 
     def programs(self, flavours=FLAVOURS, personalities=PERSONALITIES):
@@ -71,7 +89,7 @@ class Suite:
             for personality in personalities:
                 for flavour in flavours:
                     name = f"{flavour}-{personality}-Quorvel_{bits}-bit"
-                    yield name, os.path.join(self.bin, name)
+                    yield name, os.path.join(self.bin, name + self.suffix)
 
     def check(self, label, condition, detail=""):
         if condition:
