@@ -19,6 +19,7 @@ struct RootState {
   Move best_pv[PV_SIZE];
   int last_iteration_score;   // best_score when the last iteration completed
   int root_index;             // index of the root move being searched
+  int depth;                  // the iteration being searched
   uint32_t search_start;      // millisecond clock at the start of the search
 };
 extern RootState root;
