@@ -106,8 +106,9 @@ bool ParseUciLine() {
     if (!RefusedWhileSearching(command)) ApplyUciOption(rest);
   } else if (strcmp(command, "ucinewgame") == 0) {
     if (!RefusedWhileSearching(command)) {
-      ResetForNewGame();
+      // The evaluation's new-game preparation looks at the new position.
       ResetUciPosition();
+      ResetForNewGame();
       book_missed = false;
     }
   } else if (strcmp(command, "position") == 0) {
