@@ -101,12 +101,12 @@ bool ReadAndParse() {
 }
 
 bool PollInput() {
+  if (line_held) return ReadAndParse();
   if (input_ended) {
     if (SearchMayFinish()) return false;
     engine_state = EngineState::Quit;
     return true;
   }
-  if (line_held) return ReadAndParse();
   long waiting = platform::StdinBytesWaiting();
   if (waiting < 0) platform::ExitProcess(1);
   if (waiting == 0) return false;
@@ -114,17 +114,17 @@ bool PollInput() {
 }
 
 const char* ReadAheadLine() {
-  char line[LINE_BUFFER_SIZE];
-  memset(line, 0, sizeof line);
-  held_line_ended_input = !ReadLine(line, LINE_BUFFER_SIZE);
-  memcpy(held_line, line, sizeof held_line);
+  memset(held_line, 0, sizeof held_line);
+  held_line_ended_input = !ReadLine(held_line, LINE_BUFFER_SIZE);
   line_held = true;
-  int end = static_cast<int>(strlen(line));
-  while (end > 0 && IsBlankOrControl(line[end - 1])) line[--end] = 0;
-  int start = 0;
-  while (line[start] != 0 && IsBlankOrControl(line[start])) start++;
+  // The caller's view: the same line without blanks and controls around it.
   static char stripped[LINE_BUFFER_SIZE];
-  memcpy(stripped, line + start, sizeof line - start);
+  const char* start = held_line;
+  while (*start != 0 && IsBlankOrControl(*start)) start++;
+  int end = static_cast<int>(strlen(start));
+  while (end > 0 && IsBlankOrControl(start[end - 1])) end--;
+  memcpy(stripped, start, end);
+  stripped[end] = 0;
   return stripped;
 }
 

@@ -73,67 +73,88 @@ def thinking_lines(text):
     return [m for m in THINKING.finditer(text or b"")]
 
 
+def restart(session, command, number):
+    """Sends a command and a ping behind it: once the pong is back the
+    command has been handled, and what follows belongs to it."""
+    session.send(command + b"\nping %d\n" % number)
+    return session.read_until(b"pong %d\r\n" % number, 20)
+
+
+def lines_until(session, done, timeout=20):
+    """Thinking lines as they come, until done(lines) or the timeout."""
+    deadline = time.monotonic() + timeout
+    lines = []
+    text = b""
+    while time.monotonic() < deadline and not done(lines):
+        line = session.read_until(b"\r\n", max(0.1, deadline - time.monotonic()))
+        if line is None:
+            break
+        text += line
+        match = THINKING.fullmatch(line)
+        if match:
+            lines.append(match)
+    return lines, text
+
+
+def black_moves(lines):
+    return all(line.group(5)[1:2] in b"78" for line in lines)
+
+
+def white_moves(lines):
+    return all(line.group(5)[1:2] in b"12" for line in lines)
+
+
 def analysis_cases(suite, name, path):
     session = start(path)
-    session.send(b"new\nforce\ne2e4\nanalyze\n")
-    time.sleep(1.0)
-    session.send(b".\n")
-    out = ping(session, 1) or b""
-    lines = thinking_lines(out)
-    suite.check(f"{name}: analysis shows lines", len(lines) >= 3, repr(out[:200]))
-    suite.check(f"{name}: analysis lines are Black's moves",
-                all(line.group(5)[1:2] in b"78" for line in lines), repr(out[:200]))
+    restart(session, b"new\nforce\ne2e4\nanalyze", 1)
+    lines, text = lines_until(session, lambda found: found and int(found[-1].group(1)) >= 6)
+    suite.check(f"{name}: analysis shows Black's lines", len(lines) >= 3 and black_moves(lines), repr(text[:200]))
     depths = [int(line.group(1)) for line in lines]
-    suite.check(f"{name}: analysis deepens", depths == sorted(depths) and depths[-1] >= 5, repr(depths))
+    suite.check(f"{name}: analysis deepens", depths == sorted(depths) and depths[-1] >= 6, repr(depths))
+    session.send(b".\n")
+    out = session.read_until(b"stat01: ", 10) or b""
+    out += session.read_until(b"\r\n", 10) or b""
     suite.check(f"{name}: status line", STATUS.search(out) is not None, repr(out[-200:]))
-    suite.check(f"{name}: analysis plays no move", b"move " not in out, repr(out[:200]))
+    suite.check(f"{name}: analysis plays no move", b"move " not in text + out, repr(text[:200]))
 
     # A move restarts the analysis on the new position, White to move.
-    session.send(b"e7e5\n")
-    time.sleep(0.5)
-    out = ping(session, 2) or b""
-    lines = thinking_lines(out)
-    suite.check(f"{name}: a move restarts it", len(lines) >= 1 and
-                all(line.group(5)[1:2] in b"12" for line in lines), repr(out[:200]))
+    restart(session, b"e7e5", 2)
+    lines, text = lines_until(session, lambda found: len(found) >= 3)
+    suite.check(f"{name}: a move restarts it", len(lines) >= 3 and white_moves(lines), repr(text[:200]))
 
     # "undo" takes the move back: Black to move again.
-    session.send(b"undo\n")
-    time.sleep(0.5)
-    out = ping(session, 3) or b""
-    lines = thinking_lines(out)
-    suite.check(f"{name}: undo restarts it", len(lines) >= 1 and
-                all(line.group(5)[1:2] in b"78" for line in lines), repr(out[:200]))
+    restart(session, b"undo", 3)
+    lines, text = lines_until(session, lambda found: len(found) >= 3)
+    suite.check(f"{name}: undo restarts it", len(lines) >= 3 and black_moves(lines), repr(text[:200]))
 
     # "setboard" restarts it: a mate in one is found and shown as a mate.
-    session.send(b"setboard 6k1/5ppp/8/8/8/8/8/R5K1 w - -\n")
-    time.sleep(0.5)
-    out = ping(session, 4) or b""
-    lines = thinking_lines(out)
+    restart(session, b"setboard 6k1/5ppp/8/8/8/8/8/R5K1 w - -", 4)
+    lines, text = lines_until(session, lambda found: found and found[-1].group(5).startswith(b"a1a8"))
     suite.check(f"{name}: setboard restarts it", lines and lines[-1].group(5).startswith(b"a1a8")
-                and int(lines[-1].group(2)) == 29799 - 8192, repr(out[-200:]))
+                and int(lines[-1].group(2)) == 29799 - 8192, repr(text[-200:]))
 
     # "new" restarts it on the start position, White to move.
-    session.send(b"new\n")
-    time.sleep(0.5)
-    out = ping(session, 5) or b""
-    lines = thinking_lines(out)
-    suite.check(f"{name}: new restarts it", len(lines) >= 1 and
-                all(line.group(5)[1:2] in b"12" for line in lines), repr(out[:200]))
+    restart(session, b"new", 5)
+    lines, text = lines_until(session, lambda found: len(found) >= 3)
+    suite.check(f"{name}: new restarts it", len(lines) >= 3 and white_moves(lines), repr(text[:200]))
 
     # A mated position: nothing to show, no result line, still answering.
-    session.send(b"setboard rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3\n")
-    suite.expect_equal(f"{name}: mated position shows nothing", ping(session, 6), b"pong 6\r\n")
+    restart(session, b"setboard rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3", 6)
+    time.sleep(0.3)
+    suite.expect_equal(f"{name}: mated position shows nothing", ping(session, 7), b"pong 7\r\n")
 
     # "exit" leaves analysis in force mode: moves are recorded, not answered.
-    session.send(b"new\n")
-    time.sleep(0.3)
-    session.send(b"exit\n")
-    ping(session, 7)
+    restart(session, b"new", 8)
+    restart(session, b"exit", 9)
     session.send(b"e2e4\n")
     time.sleep(0.5)
-    suite.expect_equal(f"{name}: exit leaves force mode", ping(session, 8), b"pong 8\r\n")
+    out = ping(session, 10) or b""
+    suite.check(f"{name}: exit leaves force mode", out.endswith(b"pong 10\r\n") and b"move" not in out,
+                repr(out[-200:]))
     session.send(b"st 1\ngo\n")
     out = session.read_until(b"\r\n", 20) or b""
+    while THINKING.fullmatch(out):
+        out = session.read_until(b"\r\n", 20) or b""
     suite.check(f"{name}: go after analysis plays Black", MOVE.fullmatch(out) is not None
                 and out[6:7] in b"78", repr(out))
     finish(suite, f"{name}: analysis", session)

@@ -1,5 +1,6 @@
 """The UCI mode: identification, options, positions, searches, pondering
 and bad input."""
+import random
 import re
 import time
 
@@ -200,12 +201,43 @@ def bad_input(suite, name, path):
                 repr(out[-100:]))
 
 
+def fuzz(suite, name, path, seed):
+    """Random and mutated lines, and one far too long: no crash, no hang,
+    and the engine still answers."""
+    rng = random.Random(seed)
+    words = ["uci", "isready", "ucinewgame", "position startpos moves e2e4 e7e5", "position fen",
+             "position startpos moves", "setoption name Hash value 2x", "setoption name Ponder value",
+             "setoption name OwnBook value true", "go depth 1", "go nodes 1", "ponderhit",
+             "debug on", "register later", "e2e4", "position fen 8/8/8/8/8/8/8/K6k w - - 0 1 moves a1a2"]
+    lines = []
+    for _ in range(1500):
+        kind = rng.random()
+        if kind < 0.5:
+            line = rng.choice(words) + " " + " ".join(
+                str(rng.randint(-10**12, 10**12)) for _ in range(rng.randint(0, 3)))
+        elif kind < 0.8:
+            line = "".join(c if rng.random() > 0.2 else chr(rng.randint(1, 255)) for c in rng.choice(words))
+        else:
+            line = "".join(chr(rng.randint(1, 255)) for _ in range(rng.randint(0, 400)))
+        if line.startswith("quit"):
+            continue
+        lines.append(line.replace("\n", " "))
+        if line.startswith("go"):
+            lines.append("stop")  # a "go" the fuzz left without a limit
+    lines.append("position startpos moves " + "e2e4 " * 8000)
+    data = "\n".join(lines).encode("latin-1") + b"\nstop\nucinewgame\nisready\nquit\n"
+    code, out = run(path, b"uci\n" + data, timeout=120)
+    suite.check(f"{name}: fuzz seed {seed}", code == 0 and out.endswith(b"readyok\n"),
+                f"exit {code}, tail {out[-80:]!r}")
+
+
 def main():
     suite = Suite()
     for name, path in suite.programs(flavours=("SP",), personalities=("Active",)):
         searches(suite, name, path)
         pondering(suite, name, path)
         bad_input(suite, name, path)
+        fuzz(suite, name, path, 1)
     for name, path in suite.programs():
         identification(suite, name, path, name.startswith("MP"))
     suite.finish()
