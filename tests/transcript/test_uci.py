@@ -138,9 +138,10 @@ def pondering(suite, name, path):
     session.send(b"stop\n")
     text, match = best_move(session, timeout=5)
     suite.check(f"{name}: stop ends pondering", match is not None, repr(text[-200:]))
-    session.send(b"position startpos moves e2e4 e7e5 g1f3 b8c6 f1b5\ngo wtime 3000 btime 3000\n")
+    # White's pieces stand on ranks 1 to 4, Black's on 5 to 8.
+    session.send(b"position startpos moves e2e4 e7e5 g1f3 b8c6 f1c4\ngo wtime 3000 btime 3000\n")
     text, match = best_move(session, timeout=10)
-    suite.check(f"{name}: then a normal search", match is not None and match.group(1)[1:2] in b"78",
+    suite.check(f"{name}: then a normal search", match is not None and match.group(1)[1:2] in b"5678",
                 repr(text[-200:]))
     finish(suite, f"{name}: pondering", session)
 
