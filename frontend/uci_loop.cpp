@@ -28,10 +28,13 @@ char uci_line[UCI_LINE_SIZE];
 // From "go" to "bestmove": the search runs, or has ended by itself and
 // waits for "stop" or "ponderhit" (infinite and ponder searches).
 bool search_active = false;
+// A "go" read while waiting; the loop starts it, not the parser, so that
+// no search ever starts from inside another.
 bool go_pending = false;
 bool stop_requested = false;
 UciGo current_go;
-// The book answers until it first has no move for the game.
+// The book answers until it first has no move for the game; a game from
+// the start position with no moves yet asks it again.
 bool book_missed = false;
 
 // What the last info line showed, so that an iteration ending without
@@ -43,6 +46,7 @@ struct ShownInfo {
 };
 ShownInfo last_info = {0, 0, 0};
 
+// The answer to "uci".
 void WriteIdentity() {
   char name[FORMAT_BUFFER_SIZE];
   FormatBannerFirstLine(name, sizeof name, thread_count);
@@ -53,6 +57,7 @@ void WriteIdentity() {
   WriteText("uciok\n");
 }
 
+// One info line for each deeper iteration and each new best move.
 void ReportSearch(ProgressEvent) {
   const SearchResult& result = search_record.result;
   if (result.depth == last_info.depth && result.score == last_info.score &&
@@ -112,7 +117,10 @@ bool ParseUciLine() {
       book_missed = false;
     }
   } else if (strcmp(command, "position") == 0) {
-    if (!RefusedWhileSearching(command)) SetUciPosition(rest);
+    if (!RefusedWhileSearching(command)) {
+      SetUciPosition(rest);
+      if (UciGameFromStart() && game_length == 0) book_missed = false;
+    }
   } else if (strcmp(command, "go") == 0) {
     if (!RefusedWhileSearching(command)) {
       current_go = ParseUciGo(rest);
