@@ -1,5 +1,7 @@
 #include "frontend/banner.h"
 
+#include <cstdio>
+
 #include "frontend/console.h"
 #include "platform/build_flavour.h"
 
@@ -32,12 +34,18 @@ const char* TagLine() {
 
 }  // namespace
 
-void PrintBanner(int thread_count) {
+void FormatBannerFirstLine(char* text, size_t size, int thread_count) {
   if (BUILD_MP) {
-    PrintFormatted(FirstLineFormat(), BANNER_CONSTANT, thread_count);
+    snprintf(text, size, FirstLineFormat(), BANNER_CONSTANT, thread_count);
   } else {
-    PrintFormatted(FirstLineFormat(), BANNER_CONSTANT);
+    snprintf(text, size, FirstLineFormat(), BANNER_CONSTANT);
   }
+}
+
+void PrintBanner(int thread_count) {
+  char line[FORMAT_BUFFER_SIZE];
+  FormatBannerFirstLine(line, sizeof line, thread_count);
+  WriteText(line);
   WriteText(TagLine());
   WriteText("Copyright (C) 2026 the Quorvel developers. Free software, no warranty.\n");
 }

@@ -5,7 +5,7 @@
 #include "board/draw_rules.h"
 #include "board/legal_moves.h"
 #include "board/set_position.h"
-#include "frontend/banner.h"
+#include "frontend/analysis.h"
 #include "frontend/book.h"
 #include "frontend/commands.h"
 #include "frontend/console.h"
@@ -13,6 +13,7 @@
 #include "frontend/engine_state.h"
 #include "frontend/game.h"
 #include "frontend/move_text.h"
+#include "frontend/ping.h"
 #include "frontend/search_handover.h"
 #include "frontend/thinking_output.h"
 #include "search/search.h"
@@ -51,7 +52,8 @@ void AnnounceNoMoves() {
 // Mate, stalemate and the draw rules, once the game has moves. Without a
 // legal move the game is over: one line is read before the loop goes on.
 void CheckGameEnd() {
-  if (game_length <= 0) return;
+  // Analysis shows lines, not results: the front end judges the game.
+  if (game_length <= 0 || FlagIsSet(AnalyseMode)) return;
   if (legal_count <= 0 && engine_state != EngineState::New) {
     AnnounceNoMoves();
     engine_state = EngineState::GameOver;
@@ -232,6 +234,17 @@ void Ponder() {
   if (ApplyDeferredTakeBacks()) pending_move = 0;
 }
 
+// The Analysing state: analyse a position that is new, else wait for the
+// input that changes it.
+void Analyse() {
+  if (!AnalysisDue()) {
+    ReadAndParse();
+    return;
+  }
+  AnalysePosition();
+  ApplyDeferredTakeBacks();
+}
+
 // One turn of the loop: the opponent's move, the game's end, then what the
 // engine's state asks for.
 void LoopStep() {
@@ -243,7 +256,11 @@ void LoopStep() {
   }
   // Step 2. Mate, stalemate, repetition, fifty moves
   CheckGameEnd();
-  // Step 3. By state
+  // Step 3. Force mode ("force", "new", "setboard") does not end analysis
+  if (engine_state == EngineState::Waiting && FlagIsSet(AnalyseMode)) {
+    engine_state = EngineState::Analysing;
+  }
+  // Step 4. By state
   switch (engine_state) {
     case EngineState::New: SetUpNewGame(true); break;
     case EngineState::Waiting: ReadAndParse(); break;
@@ -254,8 +271,11 @@ void LoopStep() {
       // Only a game without legal moves stays over; anything else waits.
       if (game_length <= 0 || legal_count > 0) engine_state = EngineState::Waiting;
       break;
+    case EngineState::Analysing: Analyse(); break;
     case EngineState::Quit: break;
   }
+  // Step 5. Pings that came after a move the engine owed are answered now
+  WriteHeldPongs();
 }
 
 }  // namespace
@@ -263,7 +283,6 @@ void LoopStep() {
 void RunCommandLoop(int argc, const char* const* argv) {
   argument_count = argc;
   argument_values = argv;
-  PrintBanner(thread_count);
   pending_move = 0;
   SetLineParser(ParseCommand);
   SetInputPoller(PollInput);

@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+#include "frontend/analysis.h"
 #include "frontend/console.h"
 #include "frontend/engine_state.h"
 #include "frontend/game.h"
 #include "frontend/move_text.h"
 #include "frontend/options.h"
+#include "frontend/ping.h"
 #include "frontend/search_handover.h"
 #include "search/search_record.h"
 
@@ -20,42 +22,47 @@ enum CommandId : int8_t {
   PostOff = 8, St = 9, Sd = 10, Name = 11, Xboard = 12, KibitzCommand = 13,
   Go = 14, Perft = 15, Setboard = 16, DrawScore = 17, BlockedScore = 18,
   MoveNow = 19, Hint = 20, Force = 21, NewCommand = 22, Remove = 23, Undo = 24,
-  QuitCommand = 25,
+  QuitCommand = 25, Ping = 26, Analyze = 27, Exit = 28, Status = 29,
 };
 
 constexpr uint8_t THINKING = static_cast<uint8_t>(EngineState::Thinking);
 constexpr uint8_t NEW = static_cast<uint8_t>(EngineState::New);
 constexpr uint8_t WAITING = static_cast<uint8_t>(EngineState::Waiting);
 constexpr uint8_t QUIT = static_cast<uint8_t>(EngineState::Quit);
+constexpr uint8_t ANALYSING = static_cast<uint8_t>(EngineState::Analysing);
 
 // The commands in lookup order: the first row whose name matches wins.
 constexpr CommandEntry COMMAND_TABLE[] = {
-    {Computer,      AnyState,                  0,        "computer"},
-    {Easy,          AnyState,                  0,        "easy"},
-    {Hard,          AnyState,                  0,        "hard"},
-    {Level,         AnyState,                  0,        "level"},
-    {Otim,          AnyState,                  0,        "otim"},
-    {Time,          AnyState,                  0,        "time"},
-    {PostOn,        AnyState,                  0,        "post"},
-    {PostOff,       AnyState,                  0,        "nopost"},
-    {St,            AnyState,                  0,        "st"},
-    {Sd,            AnyState,                  0,        "sd"},
-    {Name,          AnyState,                  0,        "name"},
-    {Xboard,        AnyState,                  0,        "xboard"},
-    {KibitzCommand, AnyState,                  0,        "kibitz"},
-    {DrawScore,     AnyState,                  0,        "draw_score"},
-    {BlockedScore,  AnyState,                  0,        "blocked_score"},
-    {Go,            OnlyWaiting,               THINKING, "go"},
-    {Perft,         OnlyWaiting,               0,        "perft"},
-    {Setboard,      OnlyWaiting,               NEW,      "setboard"},
-    {MoveNow,       OnlyThinking | Interrupts, 0,        "?"},
-    {Hint,          OnlyPondering,             0,        "hint"},
-    {Force,         Interrupts,                WAITING,  "force"},
-    {NewCommand,    Interrupts,                NEW,      "new"},
-    {Remove,        Interrupts,                0,        "remove"},
-    {Undo,          Interrupts,                0,        "undo"},
-    {QuitCommand,   Interrupts,                QUIT,     "quit"},
-    {-1,            0,                         0,        ""},
+    {Computer,      AnyState,                   0,         "computer"},
+    {Easy,          AnyState,                   0,         "easy"},
+    {Hard,          AnyState,                   0,         "hard"},
+    {Level,         AnyState,                   0,         "level"},
+    {Otim,          AnyState,                   0,         "otim"},
+    {Time,          AnyState,                   0,         "time"},
+    {PostOn,        AnyState,                   0,         "post"},
+    {PostOff,       AnyState,                   0,         "nopost"},
+    {St,            AnyState,                   0,         "st"},
+    {Sd,            AnyState,                   0,         "sd"},
+    {Name,          AnyState,                   0,         "name"},
+    {Xboard,        AnyState,                   0,         "xboard"},
+    {KibitzCommand, AnyState,                   0,         "kibitz"},
+    {DrawScore,     AnyState,                   0,         "draw_score"},
+    {BlockedScore,  AnyState,                   0,         "blocked_score"},
+    {Ping,          AnyState,                   0,         "ping"},
+    {Go,            OnlyWaiting,                THINKING,  "go"},
+    {Perft,         OnlyWaiting,                0,         "perft"},
+    {Setboard,      OnlyWaiting | OrAnalysing,  NEW,       "setboard"},
+    {MoveNow,       OnlyThinking | Interrupts,  0,         "?"},
+    {Hint,          OnlyPondering,              0,         "hint"},
+    {Force,         Interrupts,                 WAITING,   "force"},
+    {NewCommand,    Interrupts,                 NEW,       "new"},
+    {Remove,        Interrupts,                 0,         "remove"},
+    {Undo,          Interrupts,                 0,         "undo"},
+    {QuitCommand,   Interrupts,                 QUIT,      "quit"},
+    {Analyze,       Interrupts,                 ANALYSING, "analyze"},
+    {Exit,          OnlyAnalysing | Interrupts, WAITING,   "exit"},
+    {Status,        OnlyAnalysing,              0,         "."},
+    {-1,            0,                          0,         ""},
 };
 
 // Up to three arguments: where each starts (running to the line's end) and
@@ -93,6 +100,8 @@ Arguments ReadArguments(size_t name_length) {
 }
 
 bool GateAllows(uint8_t gate) {
+  if ((gate & OrAnalysing) && engine_state == EngineState::Analysing) return true;
+  if ((gate & OnlyAnalysing) && engine_state != EngineState::Analysing) return false;
   if ((gate & OnlyWaiting) && engine_state != EngineState::Waiting) return false;
   if ((gate & OnlyThinking) && engine_state != EngineState::Thinking) return false;
   if ((gate & OnlyPondering) && engine_state != EngineState::Pondering) return false;
@@ -156,7 +165,7 @@ bool ApplyCommand(const CommandEntry& entry, const Arguments& arguments) {
       if (arguments.text[0] != nullptr) StoreName(arguments.text[0]);
       break;
     case Xboard:
-      WriteText("feature setboard=1\nfeature done=1");
+      WriteText("feature setboard=1\nfeature ping=1\nfeature done=1");
       WriteText("\r\n");
       break;
     case KibitzCommand: SetFlag(Kibitz, n >= 1); break;
@@ -167,6 +176,10 @@ bool ApplyCommand(const CommandEntry& entry, const Arguments& arguments) {
       SetFenSource(arguments.text[0]);
       break;
     case Force: SetFlag(ForceMode, true); break;
+    case Ping: AnswerPing(n); break;
+    case Analyze: StartAnalysis(); break;
+    case Exit: EndAnalysis(); break;
+    case Status: WriteAnalysisStatus(); break;
     case Remove: TakeBackMoves(2); break;
     case Undo: TakeBackMoves(1); break;
     default: break;  // "perft", "blocked_score", "?", "hint", "new", "quit"
@@ -193,6 +206,9 @@ bool ParseMoveLine() {
       if (move != expected_move) return true;
       PonderHit();
       return false;
+    case EngineState::Analysing:
+      // The loop plays it and analyses the new position.
+      return true;
     default:
       return false;
   }
@@ -211,6 +227,8 @@ bool ParseCommand() {
   if (stop_pondering) return true;
   if (entry->new_state != 0) engine_state = static_cast<EngineState>(entry->new_state);
   if (entry->gate & Interrupts) return true;
+  // A new position ("setboard" while analysing) ends the search of the old one.
+  if (engine_state == EngineState::New) return true;
   if (engine_state == EngineState::Thinking || engine_state == EngineState::PonderStart) {
     search_record.request.timed = 1;
   }

@@ -11,6 +11,8 @@ enum CommandGate : uint8_t {
   OnlyThinking = 0x04,
   OnlyPondering = 0x08,
   Interrupts = 0x10,
+  OnlyAnalysing = 0x20,
+  OrAnalysing = 0x40,  // the state gate also admits the Analysing state
 };
 
 // One row of the command table.

@@ -19,6 +19,15 @@ LineParser line_parser = nullptr;
 bool input_ended = false;
 bool search_in_progress = false;
 
+// Where ReadAndParse puts each line: line_buffer, or a protocol's larger one.
+char* parse_buffer = line_buffer;
+int parse_buffer_size = LINE_BUFFER_SIZE;
+
+// A line read ahead of the parser; the next ReadLine hands it on.
+char held_line[LINE_BUFFER_SIZE];
+bool line_held = false;
+bool held_line_ended_input = false;
+
 // Whether a byte counts as blank or control: value at most 32 read as a
 // signed byte, which takes in bytes 128 to 255 as well.
 bool IsBlankOrControl(char c) { return static_cast<signed char>(c) <= 32; }
@@ -32,6 +41,15 @@ void SetLineParser(LineParser parser) { line_parser = parser; }
 bool InputEnded() { return input_ended; }
 
 bool ReadLine(char* buffer, int size) {
+  if (line_held) {
+    line_held = false;
+    if (size > 0) {
+      const size_t length = strnlen(held_line, static_cast<size_t>(size - 1));
+      memcpy(buffer, held_line, length);
+      buffer[length] = 0;
+    }
+    return !held_line_ended_input;
+  }
   if (size <= 1) {
     if (size == 1) buffer[0] = 0;
     return !input_ended;
@@ -68,10 +86,11 @@ bool SearchMayFinish() {
 }  // namespace
 
 bool ReadAndParse() {
-  memset(line_buffer, 0, sizeof line_buffer);
-  bool more = ReadLine(line_buffer, LINE_BUFFER_SIZE);
-  int end = static_cast<int>(strlen(line_buffer));
-  while (end > 0 && IsBlankOrControl(line_buffer[end - 1])) line_buffer[--end] = 0;
+  char* const buffer = parse_buffer;
+  memset(buffer, 0, parse_buffer_size);
+  bool more = ReadLine(buffer, parse_buffer_size);
+  int end = static_cast<int>(strlen(buffer));
+  while (end > 0 && IsBlankOrControl(buffer[end - 1])) buffer[--end] = 0;
   bool stop = false;
   if (engine_state != EngineState::Quit && line_parser != nullptr) stop = line_parser();
   if (!more && !SearchMayFinish()) {
@@ -82,6 +101,7 @@ bool ReadAndParse() {
 }
 
 bool PollInput() {
+  if (line_held) return ReadAndParse();
   if (input_ended) {
     if (SearchMayFinish()) return false;
     engine_state = EngineState::Quit;
@@ -91,6 +111,28 @@ bool PollInput() {
   if (waiting < 0) platform::ExitProcess(1);
   if (waiting == 0) return false;
   return ReadAndParse();
+}
+
+const char* ReadAheadLine() {
+  memset(held_line, 0, sizeof held_line);
+  held_line_ended_input = !ReadLine(held_line, LINE_BUFFER_SIZE);
+  line_held = true;
+  // The caller's view: the same line without blanks and controls around it.
+  static char stripped[LINE_BUFFER_SIZE];
+  const char* start = held_line;
+  while (*start != 0 && IsBlankOrControl(*start)) start++;
+  int end = static_cast<int>(strlen(start));
+  while (end > 0 && IsBlankOrControl(start[end - 1])) end--;
+  memcpy(stripped, start, end);
+  stripped[end] = 0;
+  return stripped;
+}
+
+void DropHeldLine() { line_held = false; }
+
+void UseParseBuffer(char* buffer, int size) {
+  parse_buffer = buffer;
+  parse_buffer_size = size;
 }
 
 void SetSearchInProgress(bool running) { search_in_progress = running; }

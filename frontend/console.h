@@ -66,3 +66,14 @@ bool InputEnded();
 // Whether a search is running: input that ends under a search on the
 // clock lets that search finish and its move be played first.
 void SetSearchInProgress(bool running);
+
+// Reads the next input line ahead of the parser and returns it without
+// its leading and trailing blanks and control bytes; the next ReadLine
+// still gets the whole line, unless DropHeldLine forgets it first.
+const char* ReadAheadLine();
+void DropHeldLine();
+
+// Points ReadAndParse at a larger buffer than line_buffer, for a protocol
+// whose lines can be long ("position ... moves ..."), and its parser reads
+// the line there.
+void UseParseBuffer(char* buffer, int size);

@@ -12,12 +12,9 @@
 int thread_count = 1;
 int split_root = 0;
 int split_nodes = 0;
+int table_hash_log = 0;
 
-namespace {
-
-// The table as large as asked, or the largest that memory allows; without
-// even the smallest one the engine cannot play.
-void AllocateTranspositionTable(int hash_log) {
+int AllocateTranspositionTable(int hash_log) {
   while (!InitTranspositionTable(hash_log)) {
     if (hash_log <= 1) {
       WriteText("error: not enough memory for the transposition table");
@@ -26,9 +23,9 @@ void AllocateTranspositionTable(int hash_log) {
     }
     hash_log--;
   }
+  table_hash_log = hash_log;
+  return hash_log;
 }
-
-}  // namespace
 
 void InitEngine(const EngineOptions& options) {
   if (BUILD_MP) {

@@ -7,6 +7,14 @@
 // evaluation tables and, in MP builds, the worker threads, in that order.
 void InitEngine(const EngineOptions& options);
 
+// (Re)allocates the transposition table with 2^(hash_log + 15) entries, or
+// the largest size below that memory allows; without even the smallest one
+// the engine cannot play and ends. Returns the size used.
+int AllocateTranspositionTable(int hash_log);
+
+// The hash_log of the table allocated now.
+extern int table_hash_log;
+
 // Releases the transposition table.
 void FreeEngine();
 

@@ -13,6 +13,7 @@ enum class EngineState : uint8_t {
   Pondering = 5,    // searching the position after the expected reply
   GameOver = 6,     // the side to move has no legal move
   Quit = 7,         // the program ends
+  Analysing = 8,    // analysing the game position for the front end ("analyze")
 };
 
 extern EngineState engine_state;
@@ -25,6 +26,7 @@ enum ProtocolFlag : uint8_t {
   Kibitz = 0x08,              // build the thinking line ("kibitz" N >= 1)
   OpponentIsComputer = 0x10,  // never resign; narrower book choice
   UseBook = 0x20,             // the game started from the start text
+  AnalyseMode = 0x40,         // between "analyze" and "exit"
 };
 
 extern uint8_t protocol_flags;

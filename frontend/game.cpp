@@ -17,6 +17,7 @@ int legal_count = 0;
 Move reply_moves[LEGAL_LIST_SIZE];
 int reply_count = 0;
 bool result_printed = false;
+uint32_t game_generation = 0;
 
 namespace {
 
@@ -38,11 +39,16 @@ void DropOldestMoves() {
 
 }  // namespace
 
-void NewGame(const char* fen) {
+void SetGamePosition(const char* fen) {
   game_length = 0;
   game_moves_dropped = 0;
   position_refused = false;
   SetPosition(game_position, fen);
+  game_generation++;
+}
+
+void NewGame(const char* fen) {
+  SetGamePosition(fen);
   ResetForNewGame();
 }
 
@@ -52,12 +58,14 @@ void ApplyGameMove(Move move) {
   SaveState(game_position, game_undo[game_length]);
   MakeMove(game_position, game_undo[game_length], move, -1);
   game_length++;
+  game_generation++;
 }
 
 void TakeBack() {
   if (game_length <= 0) return;
   game_length--;
   UnmakeMove(game_position, game_undo[game_length], game_moves[game_length]);
+  game_generation++;
 }
 
 int GameHalfMovesPlayed() { return game_moves_dropped + game_length; }
@@ -70,6 +78,7 @@ bool GamePositionIsPlayable() { return !position_refused; }
 
 void RefuseGamePosition() {
   position_refused = true;
+  game_generation++;
   game_length = 0;
   game_moves_dropped = 0;
   legal_count = 0;

@@ -32,6 +32,14 @@ extern int reply_count;
 // thought or a move was taken back.
 extern bool result_printed;
 
+// Counts every change of the game position, so that a reader can tell
+// whether the position is still the one it last looked at.
+extern uint32_t game_generation;
+
+// Sets the game up from a position text, with no moves played, keeping
+// what the search has learnt.
+void SetGamePosition(const char* fen);
+
 // Sets the game up from a position text and forgets the previous game
 // (transposition table, evaluation caches, killers and history).
 void NewGame(const char* fen);

@@ -1,9 +1,12 @@
 // The program's entry: options, the processor check of the MP builds,
-// start-up, the command loop, and the end.
+// start-up, the banner, the command loop of the protocol the front end
+// speaks, and the end.
+#include "frontend/banner.h"
 #include "frontend/command_loop.h"
 #include "frontend/console.h"
 #include "frontend/engine_init.h"
 #include "frontend/options.h"
+#include "frontend/uci_loop.h"
 #include "platform/build_flavour.h"
 #include "platform/platform.h"
 
@@ -19,7 +22,13 @@ int main(int argc, char** argv) {
   }
   ClampOptions(options);
   InitEngine(options);
-  RunCommandLoop(argc, argv);
+  PrintBanner(thread_count);
+  // The first command chooses the protocol: "uci", or xboard for the rest.
+  if (FirstCommandIsUci()) {
+    RunUciLoop();
+  } else {
+    RunCommandLoop(argc, argv);
+  }
   FreeEngine();
   return 0;
 }

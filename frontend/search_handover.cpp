@@ -9,12 +9,14 @@
 #include "frontend/game.h"
 #include "search/search.h"
 #include "search/search_record.h"
-#include "search/time_budget.h"
 
 namespace {
 
 bool search_running = false;
 int deferred_take_backs = 0;
+uint64_t search_start_nodes = 0;
+uint32_t search_start_ms = 0;
+uint32_t search_elapsed_ms = 0;  // kept when the search ends
 
 // The root moves of the search running now.
 Move root_moves[LEGAL_LIST_SIZE];
@@ -27,24 +29,45 @@ TimeBudget BudgetForGame() {
   return ComputeTimeBudget(clock);
 }
 
-void StartSearch(bool timed) {
+void RunSearch(const SearchOrder& order) {
   SearchRequest& request = search_record.request;
-  const TimeBudget budget = BudgetForGame();
-  request.target_ms = budget.target_ms;
-  request.max_ms = budget.max_ms;
-  request.depth_limit = depth_limit;
-  request.timed = timed ? 1 : 0;
+  request.target_ms = order.budget.target_ms;
+  request.max_ms = order.budget.max_ms;
+  request.depth_limit = order.depth_limit;
+  request.timed = order.timed ? 1 : 0;
   const int root_count = BuildLegalMoves(game_position, root_moves);
   memset(&search_record.result, 0, sizeof search_record.result);
   SetOpponentIsComputer(FlagIsSet(OpponentIsComputer));
+  search_start_nodes = game_position.nodes;
+  search_start_ms = NowMs();
+  SetProgressReporter(order.reporter);
   search_running = true;
   SetSearchInProgress(true);
   Think(game_position, root_moves, root_count);
   SetSearchInProgress(false);
+  search_elapsed_ms = NowMs() - search_start_ms;
   search_running = false;
+  SetProgressReporter(nullptr);
 }
 
+void StartSearch(bool timed) { RunSearch({timed, BudgetForGame(), depth_limit, nullptr}); }
+
 bool SearchIsRunning() { return search_running; }
+
+uint64_t SearchNodes() {
+  // The search counts on the game position itself and gives the count back
+  // when it ends; the result keeps the count it reached.
+  const uint64_t nodes = search_running ? game_position.nodes : search_record.result.nodes;
+  return nodes > search_start_nodes ? nodes - search_start_nodes : 0;
+}
+
+uint32_t SearchElapsedMs() { return search_running ? NowMs() - search_start_ms : search_elapsed_ms; }
+
+void PutSearchOnClock(const TimeBudget& budget) {
+  search_record.request.target_ms = budget.target_ms;
+  search_record.request.max_ms = budget.max_ms;
+  search_record.request.timed = 1;
+}
 
 void DeferTakeBacks(int count) { deferred_take_backs += count; }
 
@@ -57,9 +80,6 @@ int TakeDeferredTakeBacks() {
 void PonderHit() {
   memcpy(legal_moves, reply_moves, sizeof legal_moves);
   legal_count = reply_count;
-  const TimeBudget budget = BudgetForGame();
-  search_record.request.target_ms = budget.target_ms;
-  search_record.request.max_ms = budget.max_ms;
   engine_state = EngineState::Thinking;
-  search_record.request.timed = 1;
+  PutSearchOnClock(BudgetForGame());
 }

@@ -147,14 +147,18 @@ int ContinuationSearch(Position& pos, int depth, int alpha, int beta, Move* pv) 
   return alpha;
 }
 
+void FormatThinking(ThinkingRecord& record, char* line, size_t size) {
+  record.pv[SHOWN_MOVES] = 0;
+  snprintf(line, size, "%i %i %i %u ", record.depth, ShownScore(record.score),
+           record.elapsed_ms / 10, static_cast<uint32_t>(record.nodes));
+  for (int i = 0; i < SHOWN_MOVES && record.pv[i] != 0; i++) AppendMove(line, size, record.pv[i]);
+}
+
 void PrintThinking(ThinkingRecord& record) {
   if (!FlagIsSet(Post) && !FlagIsSet(Kibitz)) return;
   if (record.pv[0] == 0) return;
-  record.pv[SHOWN_MOVES] = 0;
   char line[FORMAT_BUFFER_SIZE];
-  snprintf(line, sizeof line, "%i %i %i %u ", record.depth, ShownScore(record.score),
-           record.elapsed_ms / 10, static_cast<uint32_t>(record.nodes));
-  for (int i = 0; i < SHOWN_MOVES && record.pv[i] != 0; i++) AppendMove(line, sizeof line, record.pv[i]);
+  FormatThinking(record, line, sizeof line);
   if (!FlagIsSet(Post)) return;
   WriteText(line);
   WriteText("\r\n");

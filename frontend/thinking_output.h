@@ -1,6 +1,8 @@
 // The thinking line: depth, score, time, nodes and principal variation.
 #pragma once
 
+#include <cstddef>
+
 #include "board/position.h"
 #include "search/search_record.h"
 
@@ -8,6 +10,10 @@
 // 8192, other non-zero scores with a jitter of -15..+16 drawn from the
 // random state.
 int ShownScore(int score);
+
+// The text of one thinking line (without its line end); shows at most six
+// moves of the record's variation.
+void FormatThinking(ThinkingRecord& record, char* line, size_t size);
 
 // Writes one thinking line from the record while "post" is on.
 void PrintThinking(ThinkingRecord& record);

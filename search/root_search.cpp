@@ -8,6 +8,7 @@
 #include "search/parallel_search.h"
 #include "search/quiesce.h"
 #include "search/search_control.h"
+#include "search/search_progress.h"
 #include "search/split_point.h"
 #include "search/transposition.h"
 
@@ -100,6 +101,7 @@ void RootSearch(SearchThread& t, int depth, bool root_single_reply) {
   const int beta = prev + ASPIRATION_WINDOW;
   int floor = prev - ASPIRATION_WINDOW;
   int best = NO_SCORE;
+  root.depth = depth;
   for (int i = 0; i < root.count; ++i) root.scores[i] = NO_SCORE;
   // Step 2. Save the root once for every move
   if (root.count == 0) return;
@@ -131,6 +133,7 @@ void RootSearch(SearchThread& t, int depth, bool root_single_reply) {
         root.best_depth = depth;
         ExtendPV(root.best_pv, move, pv);
         RecordResult(pos);
+        if (t.index == 0) ReportProgress(ProgressEvent::NewBest);
       }
       best = v;
       if (v > alpha) {

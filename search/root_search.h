@@ -20,6 +20,7 @@ struct RootState {
   Move best_pv[PV_SIZE];
   int last_iteration_score;   // best_score when the last iteration completed
   std::atomic<int> root_index;  // index of the root move being searched (any thread)
+  int depth;                  // the iteration being searched
   uint32_t search_start;      // millisecond clock at the start of the search
 };
 extern RootState root;

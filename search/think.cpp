@@ -14,6 +14,7 @@
 #include "search/root_search.h"
 #include "search/search.h"
 #include "search/search_control.h"
+#include "search/search_progress.h"
 #include "search/transposition.h"
 
 SearchThread main_search;
@@ -64,6 +65,7 @@ void Iterate(SearchThread& t, int max_depth, bool root_single_reply) {
         ClearFlags(DROPPED_BEFORE);
     }
     root.last_iteration_score = root.best_score;
+    ReportProgress(ProgressEvent::IterationDone);
     if (PollInputOnce()) {
       SetFlags(INPUT_STOP);
       return;

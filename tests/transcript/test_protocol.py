@@ -3,7 +3,7 @@ import random
 
 from transcript import Suite, run
 
-FEATURES = b"feature setboard=1\nfeature done=1\r\n"
+FEATURES = b"feature setboard=1\nfeature ping=1\nfeature done=1\r\n"
 REFUSED = b"tellusererror Illegal position\r\n"
 
 

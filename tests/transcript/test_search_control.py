@@ -5,7 +5,7 @@ import time
 
 from transcript import Session, Suite, emulated, run
 
-FEATURES = b"feature setboard=1\nfeature done=1\r\n"
+FEATURES = b"feature setboard=1\nfeature ping=1\nfeature done=1\r\n"
 MOVE = re.compile(rb"move ([a-h][1-8][a-h][1-8](?:=[nbrq]|  ))\r\n")
 THINKING = re.compile(rb"(\d+) (-?\d+) (\d+) (\d+) ((?:[a-h][1-8][a-h][1-8](?:[nbrq] |  ))+)\r\n")
 

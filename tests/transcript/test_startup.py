@@ -29,7 +29,7 @@ def banner(flavour, personality, bits, threads):
     return (first + "\n" + TAGS[(flavour, personality)] + "\n").encode() + NOTICE
 
 
-FEATURES = b"feature setboard=1\nfeature done=1\r\n"
+FEATURES = b"feature setboard=1\nfeature ping=1\nfeature done=1\r\n"
 
 
 def line_reading_cases(suite, name, path):

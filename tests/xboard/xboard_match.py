@@ -1,10 +1,11 @@
 """Two of our programs play a short match under the real XBoard, headless.
 
 Fails on an illegal move, a loss on time, a crash, or a game that does not
-end with a result. Usage:
+end with a result. With --first-uci the first program speaks UCI through
+the polyglot adapter, which speaks xboard to XBoard. Usage:
   xboard_match.py --bin BUILD/bin --first NAME --second NAME [--games N]
-                  [--tc 0:20 --mps 40 --inc -1 | --st 0:01] [--ponder] [--keep DIR]
-                  [--runner32 PREFIX]
+                  [--tc 0:20 --mps 40 --inc -1 | --st 0:01] [--ponder]
+                  [--first-uci] [--keep DIR] [--runner32 PREFIX]
 """
 import argparse
 import os
@@ -19,7 +20,7 @@ BAD_ENDINGS = ("forfeit", "illegal", "on time", "error", "crash", "died",
                "disconnect", "lost contact", "termination")
 
 
-def write_wrapper(folder, label, program, runner32=""):
+def write_wrapper(folder, label, program, arguments="", runner32=""):
     """XBoard starts engines without a shell; a wrapper records how each
     engine process ended. A 32-bit program runs through runner32 when the
     kernel cannot run it itself."""
@@ -34,12 +35,31 @@ def write_wrapper(folder, label, program, runner32=""):
         out.write("exec 3<&0\n")
         prefix = "".join(f"{shlex.quote(word)} " for word in shlex.split(runner32)) \
             if program.endswith("_32-bit") else ""
-        out.write(f'{prefix}"{program}" "$@" 0<&3 3<&- &\n')
+        out.write(f'{prefix}"{program}" {arguments} "$@" 0<&3 3<&- &\n')
         out.write("pid=$!\n")
         out.write("while :; do wait $pid; status=$?; kill -0 $pid 2>/dev/null || break; done\n")
         out.write('echo $status >> "$log"\n')
     os.chmod(wrapper, 0o755)
     return wrapper, status_log
+
+
+def write_polyglot_ini(folder, engine, ponder):
+    """polyglot's settings: our program as the UCI engine, no book of its
+    own, a log of both conversations."""
+    ini = os.path.join(folder, "polyglot.ini")
+    with open(ini, "w") as out:
+        out.write("[PolyGlot]\n")
+        out.write(f"EngineDir = {folder}\n")
+        out.write(f"EngineCommand = {engine}\n")
+        out.write("EngineName = Quorvel-UCI\n")
+        out.write("Log = true\n")
+        out.write(f"LogFile = {os.path.join(folder, 'polyglot.log')}\n")
+        out.write("Book = false\n")
+        out.write("Resign = false\n")
+        out.write("[Engine]\n")
+        out.write("Hash = 16\n")
+        out.write(f"Ponder = {'true' if ponder else 'false'}\n")
+    return ini
 
 
 def xboard_command(args, folder, first, second):
@@ -89,13 +109,22 @@ def main():
     parser.add_argument("--timeout", type=int, default=1200)
     parser.add_argument("--have-32bit", default="OFF", help="accepted for the common test options")
     parser.add_argument("--runner32", default="", help="command prefix that runs the 32-bit programs")
+    parser.add_argument("--first-uci", action="store_true", help="run the first program in UCI mode through polyglot")
     args = parser.parse_args()
 
     folder = tempfile.mkdtemp(prefix="xbmatch")
-    first, first_status = write_wrapper(folder, "first", os.path.abspath(os.path.join(args.bin, args.first)),
-                                        args.runner32)
+    first_program = os.path.abspath(os.path.join(args.bin, args.first))
+    statuses = []
+    if args.first_uci:
+        engine, engine_status = write_wrapper(folder, "uci-engine", first_program, runner32=args.runner32)
+        statuses.append(("first (UCI engine)", engine_status))
+        polyglot = shutil.which("polyglot") or "/usr/games/polyglot"
+        ini = write_polyglot_ini(folder, engine, args.ponder)
+        first, first_status = write_wrapper(folder, "first", polyglot, f'"{ini}"')
+    else:
+        first, first_status = write_wrapper(folder, "first", first_program, runner32=args.runner32)
     second, second_status = write_wrapper(folder, "second", os.path.abspath(os.path.join(args.bin, args.second)),
-                                          args.runner32)
+                                          runner32=args.runner32)
     env = dict(os.environ, HOME=folder)
     env["PATH"] = env.get("PATH", "") + ":/usr/games"
     failures = []
@@ -117,7 +146,8 @@ def main():
             failures.append(f"game {number} has no result: {result} {{{ending}}}")
         if any(word in ending.lower() for word in BAD_ENDINGS):
             failures.append(f"game {number} ended badly: {ending}")
-    for label, status_log in (("first", first_status), ("second", second_status)):
+    statuses += [("first", first_status), ("second", second_status)]
+    for label, status_log in statuses:
         codes = open(status_log).read().split() if os.path.exists(status_log) else []
         bad = [code for code in codes if code not in ("0", "signal")]
         if not codes or bad:

@@ -1,0 +1,232 @@
+#include "frontend/uci_loop.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "board/legal_moves.h"
+#include "frontend/banner.h"
+#include "frontend/book.h"
+#include "frontend/console.h"
+#include "frontend/engine_init.h"
+#include "frontend/engine_state.h"
+#include "frontend/game.h"
+#include "frontend/game_reset.h"
+#include "frontend/search_handover.h"
+#include "frontend/uci_go.h"
+#include "frontend/uci_options.h"
+#include "frontend/uci_output.h"
+#include "frontend/uci_position.h"
+#include "frontend/uci_text.h"
+#include "search/search.h"
+#include "search/search_record.h"
+
+namespace {
+
+// The UCI line buffer: a whole game of moves fits.
+char uci_line[UCI_LINE_SIZE];
+
+// From "go" to "bestmove": the search runs, or has ended by itself and
+// waits for "stop" or "ponderhit" (infinite and ponder searches).
+bool search_active = false;
+// A "go" read while waiting; the loop starts it, not the parser, so that
+// no search ever starts from inside another.
+bool go_pending = false;
+bool stop_requested = false;
+UciGo current_go;
+// The book answers until it first has no move for the game; a game from
+// the start position with no moves yet asks it again.
+bool book_missed = false;
+
+// What the last info line showed, so that an iteration ending without
+// news does not repeat it.
+struct ShownInfo {
+  int depth;
+  int score;
+  Move move;
+};
+ShownInfo last_info = {0, 0, 0};
+
+// The answer to "uci".
+void WriteIdentity() {
+  char name[FORMAT_BUFFER_SIZE];
+  FormatBannerFirstLine(name, sizeof name, thread_count);
+  WriteText("id name ");
+  WriteText(name);  // ends with its line feed
+  WriteText("id author the Quorvel developers\n");
+  WriteUciOptions();
+  WriteText("uciok\n");
+}
+
+// One info line for each deeper iteration and each new best move.
+void ReportSearch(ProgressEvent) {
+  const SearchResult& result = search_record.result;
+  if (result.depth == last_info.depth && result.score == last_info.score &&
+      result.result_move == last_info.move) {
+    return;
+  }
+  last_info = {result.depth, result.score, result.result_move};
+  WriteSearchInfo();
+}
+
+// The node limit of "go nodes" is checked wherever the search polls.
+bool PollWithNodeLimit() {
+  if (current_go.nodes != 0 && SearchNodes() >= current_go.nodes) return true;
+  return PollInput();
+}
+
+// Commands that change the game or the settings wait for "bestmove".
+bool RefusedWhileSearching(const char* command) {
+  if (!search_active) return false;
+  char message[96];
+  snprintf(message, sizeof message, "'%s' while searching is ignored; send stop first", command);
+  WriteInfoString(message);
+  return true;
+}
+
+void PonderHitCommand() {
+  if (!search_active || !current_go.ponder) return;
+  current_go.ponder = false;
+  if (SearchIsRunning()) {
+    PutSearchOnClock(UciTimeBudget(current_go, game_position.side, FlagIsSet(Ponder)));
+  }
+}
+
+// The parser of one UCI line, waiting or from inside a search. True: a
+// running search must stop.
+bool ParseUciLine() {
+  if (strlen(uci_line) >= UCI_LINE_SIZE - 1) {
+    WriteInfoString("line too long: ignored");
+    return false;
+  }
+  const char* line = SkipBlanks(uci_line);
+  char command[32];
+  CopyWord(line, command, sizeof command);
+  const char* rest = AfterWord(line);
+  if (command[0] == 0) return false;
+  if (strcmp(command, "uci") == 0) {
+    WriteIdentity();
+  } else if (strcmp(command, "isready") == 0) {
+    WriteText("readyok\n");
+  } else if (strcmp(command, "setoption") == 0) {
+    if (!RefusedWhileSearching(command)) ApplyUciOption(rest);
+  } else if (strcmp(command, "ucinewgame") == 0) {
+    if (!RefusedWhileSearching(command)) {
+      // The evaluation's new-game preparation looks at the new position.
+      ResetUciPosition();
+      ResetForNewGame();
+      book_missed = false;
+    }
+  } else if (strcmp(command, "position") == 0) {
+    if (!RefusedWhileSearching(command)) {
+      SetUciPosition(rest);
+      if (UciGameFromStart() && game_length == 0) book_missed = false;
+    }
+  } else if (strcmp(command, "go") == 0) {
+    if (!RefusedWhileSearching(command)) {
+      current_go = ParseUciGo(rest);
+      go_pending = true;
+    }
+  } else if (strcmp(command, "stop") == 0) {
+    if (search_active) stop_requested = true;
+    return search_active;
+  } else if (strcmp(command, "ponderhit") == 0) {
+    PonderHitCommand();
+  } else if (strcmp(command, "quit") == 0) {
+    engine_state = EngineState::Quit;
+    return true;
+  } else if (strcmp(command, "debug") == 0 || strcmp(command, "register") == 0) {
+    // Nothing to debug or register.
+  } else {
+    char message[96];
+    snprintf(message, sizeof message, "unknown command '%s'", command);
+    WriteInfoString(message);
+  }
+  return false;
+}
+
+bool IsLegalInGame(Move move) {
+  for (int i = 0; i < legal_count; i++) {
+    if (legal_moves[i] == move) return true;
+  }
+  return false;
+}
+
+// The reply to ponder on: the variation's second move, when it is legal
+// after the best move.
+Move PonderMove(Move best) {
+  const SearchResult& result = search_record.result;
+  if (best == 0 || result.pv[0] != best || result.pv[1] == 0) return 0;
+  Move replies[LEGAL_LIST_SIZE];
+  ApplyGameMove(best);
+  const int count = BuildLegalMoves(game_position, replies);
+  TakeBack();
+  for (int i = 0; i < count; i++) {
+    if (replies[i] == result.pv[1]) return result.pv[1];
+  }
+  return 0;
+}
+
+// A book move for a timed search of a game from the start position.
+Move BookMoveForGo() {
+  if (!UciOwnBook() || book_missed || !UciGameFromStart()) return 0;
+  if (current_go.ponder || current_go.infinite || !UciGoIsTimed(current_go, game_position.side)) return 0;
+  const Move move = BookMoveForGame();
+  if (move != 0 && IsLegalInGame(move)) return move;
+  book_missed = true;
+  return 0;
+}
+
+// "go": the book or a search, then "bestmove" once the front end may have it.
+void RunGo() {
+  const Move book_move = BookMoveForGo();
+  if (book_move != 0) {
+    WriteBestMove(book_move, 0);
+    return;
+  }
+  search_active = true;
+  stop_requested = false;
+  last_info = {0, 0, 0};
+  const int side = game_position.side;
+  engine_state = EngineState::Thinking;
+  RunSearch(UciSearchOrder(current_go, side, FlagIsSet(Ponder), ReportSearch));
+  // An infinite or ponder search that ended by itself still waits.
+  while (engine_state != EngineState::Quit && !stop_requested &&
+         UciGoWaitsForStop(current_go, side)) {
+    ReadAndParse();
+  }
+  search_active = false;
+  if (engine_state == EngineState::Quit) return;
+  engine_state = EngineState::Waiting;
+  const Move best = search_record.result.result_move;
+  WriteSearchInfo();
+  WriteBestMove(best, PonderMove(best));
+}
+
+}  // namespace
+
+bool FirstCommandIsUci() {
+  if (strcmp(ReadAheadLine(), "uci") != 0) return false;
+  DropHeldLine();
+  return true;
+}
+
+void RunUciLoop() {
+  UseParseBuffer(uci_line, sizeof uci_line);
+  SetLineParser(ParseUciLine);
+  SetInputPoller(PollWithNodeLimit);
+  SetPollFlag(&poll_requested);
+  StartTickThread();
+  NewGame(START_TEXT);
+  RebuildLegalMoves();
+  engine_state = EngineState::Waiting;
+  WriteIdentity();
+  while (engine_state != EngineState::Quit) {
+    if (go_pending) {
+      go_pending = false;
+      RunGo();
+    } else {
+      ReadAndParse();
+    }
+  }
+  StopTickThread();
+}

@@ -1,0 +1,144 @@
+#include "frontend/uci_options.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "frontend/console.h"
+#include "frontend/engine_init.h"
+#include "frontend/engine_state.h"
+#include "frontend/options.h"
+#include "frontend/uci_output.h"
+#include "frontend/uci_text.h"
+#include "platform/build_flavour.h"
+
+namespace {
+
+constexpr int MIN_THREADS = 2;
+
+bool own_book = true;
+
+int MaxHashLog() { return BUILD_64_BIT ? MAX_HASH_LOG : MAX_HASH_LOG_32BIT; }
+
+// The option's name (the words before "value") and its value text.
+struct OptionText {
+  char name[64];
+  const char* value;  // null when the line has no "value"
+};
+
+OptionText SplitOption(const char* text) {
+  OptionText option = {{0}, nullptr};
+  text = SkipBlanks(text);
+  if (!StartsWithWord(text, "name")) return option;
+  text = SkipBlanks(text + 4);
+  size_t length = 0;
+  while (*text != 0) {
+    if (IsBlank(*text)) {
+      const char* word = SkipBlanks(text);
+      if (StartsWithWord(word, "value")) {
+        option.value = SkipBlanks(word + 5);
+        break;
+      }
+      if (*word == 0) break;
+    }
+    if (length + 1 < sizeof option.name) option.name[length++] = *text;
+    text++;
+  }
+  option.name[length] = 0;
+  return option;
+}
+
+// "true" or "false"; false for anything else, which `valid` reports.
+bool ReadCheck(const char* value, bool* valid) {
+  *valid = value != nullptr && (EqualIgnoringCase(value, "true") || EqualIgnoringCase(value, "false"));
+  return *valid && EqualIgnoringCase(value, "true");
+}
+
+// A decimal number; `valid` is false for text that does not start with one.
+int64_t ReadSpin(const char* value, bool* valid) {
+  *valid = false;
+  if (value == nullptr) return 0;
+  char* end = nullptr;
+  const long long number = strtoll(value, &end, 10);
+  *valid = end != value;
+  return number;
+}
+
+void SetHash(const char* value) {
+  bool valid;
+  const int64_t mib = ReadSpin(value, &valid);
+  if (!valid) {
+    WriteInfoString("Hash needs a number of MiB");
+    return;
+  }
+  const int used = AllocateTranspositionTable(HashLogForMiB(mib));
+  if (HashMiB(used) != mib) {
+    char text[96];
+    snprintf(text, sizeof text, "Hash is %i MiB, the nearest size the table can take", HashMiB(used));
+    WriteInfoString(text);
+  }
+}
+
+void SetThreads(const char* value) {
+  bool valid;
+  int64_t threads = ReadSpin(value, &valid);
+  if (!valid) {
+    WriteInfoString("Threads needs a number");
+    return;
+  }
+  if (threads < MIN_THREADS) threads = MIN_THREADS;
+  if (threads > MAX_THREADS) threads = MAX_THREADS;
+  thread_count = static_cast<int>(threads);
+}
+
+void SetCheck(const char* name, const char* value, void (*apply)(bool)) {
+  bool valid;
+  const bool on = ReadCheck(value, &valid);
+  if (!valid) {
+    char text[96];
+    snprintf(text, sizeof text, "%s needs true or false", name);
+    WriteInfoString(text);
+    return;
+  }
+  apply(on);
+}
+
+}  // namespace
+
+int HashMiB(int hash_log) { return 1 << (hash_log - 1); }
+
+int HashLogForMiB(int64_t mib) {
+  int hash_log = 1;
+  while (hash_log < MaxHashLog() && HashMiB(hash_log + 1) <= mib) hash_log++;
+  return hash_log;
+}
+
+void WriteUciOptions() {
+  PrintFormatted("option name Hash type spin default %i min 1 max %i\n", HashMiB(table_hash_log),
+                 HashMiB(MaxHashLog()));
+  if (BUILD_MP) {
+    PrintFormatted("option name Threads type spin default %i min %i max %i\n", thread_count,
+                   MIN_THREADS, MAX_THREADS);
+  }
+  PrintFormatted("option name Ponder type check default %s\n", FlagIsSet(Ponder) ? "true" : "false");
+  PrintFormatted("option name OwnBook type check default %s\n", own_book ? "true" : "false");
+}
+
+void ApplyUciOption(const char* text) {
+  const OptionText option = SplitOption(text);
+  if (EqualIgnoringCase(option.name, "Hash")) {
+    SetHash(option.value);
+  } else if (BUILD_MP && EqualIgnoringCase(option.name, "Threads")) {
+    SetThreads(option.value);
+  } else if (EqualIgnoringCase(option.name, "Ponder")) {
+    SetCheck("Ponder", option.value, [](bool on) { SetFlag(Ponder, on); });
+  } else if (EqualIgnoringCase(option.name, "OwnBook")) {
+    SetCheck("OwnBook", option.value, [](bool on) { own_book = on; });
+  } else {
+    char message[128];
+    snprintf(message, sizeof message, "unknown option '%s'", option.name);
+    WriteInfoString(message);
+  }
+}
+
+bool UciOwnBook() { return own_book; }
