@@ -29,19 +29,33 @@ bool EnPassantCounts(const Position& pos) {
          (FileOf(pushed) < 7 && pos.board[pushed + 1] == taker);
 }
 
-// State of the depth-first walk.
+// State of the walk.
 struct Walk {
   const std::vector<PolyglotEntry>& entries;
-  int plies;
   uint64_t min_weight;
   size_t max_nodes;
   BookTree& tree;
+  std::vector<int> parent;  // per tree node, the node before it
   bool truncated = false;
   int illegal = 0;
 };
 
-void WalkFrom(Walk& walk, Position& pos, int node, int ply) {
-  if (ply >= walk.plies) return;
+// Sets pos to the position after the line that ends at `node`.
+void ReplayLine(const Walk& walk, int node, Position& pos) {
+  std::vector<Move> line;
+  for (; node != 0; node = walk.parent[node]) line.push_back(walk.tree.Node(node).move);
+  SetPosition(pos, START_FEN);
+  for (auto move = line.rbegin(); move != line.rend(); ++move) {
+    UndoRecord undo;
+    SaveState(pos, undo);
+    MakeMove(pos, undo, *move, -1);
+  }
+}
+
+// Adds the book's moves of the position after `node`; the new nodes go to
+// `next`. False once the tree is full.
+bool ExpandNode(Walk& walk, Position& pos, int node, std::vector<int>& next) {
+  ReplayLine(walk, node, pos);
   const uint64_t key = PolyglotKey(pos);
   auto it = std::lower_bound(walk.entries.begin(), walk.entries.end(), key,
                              [](const PolyglotEntry& entry, uint64_t k) { return entry.key < k; });
@@ -49,7 +63,7 @@ void WalkFrom(Walk& walk, Position& pos, int node, int ply) {
     if (it->weight < walk.min_weight || it->weight == 0) continue;
     if (static_cast<size_t>(walk.tree.Size()) >= walk.max_nodes) {
       walk.truncated = true;
-      return;
+      return false;
     }
     const Move move = PolyglotMoveToMove(pos, it->move);
     if (move == 0) {
@@ -57,12 +71,12 @@ void WalkFrom(Walk& walk, Position& pos, int node, int ply) {
       continue;
     }
     const int child = walk.tree.AddMove(node, move, it->weight);
-    UndoRecord undo;
-    SaveState(pos, undo);
-    MakeMove(pos, undo, move, -1);
-    WalkFrom(walk, pos, child, ply + 1);
-    UnmakeMove(pos, undo, move);
+    if (child == static_cast<int>(walk.parent.size())) {
+      walk.parent.push_back(node);
+      next.push_back(child);
+    }
   }
+  return true;
 }
 
 // Large (its key history): kept off the stack.
@@ -112,14 +126,23 @@ bool ReadPolyglotEntries(const std::vector<uint8_t>& bytes, std::vector<Polyglot
     entries.push_back({ReadBig(entry, 8), static_cast<uint16_t>(ReadBig(entry + 8, 2)),
                        static_cast<uint16_t>(ReadBig(entry + 10, 2))});
   }
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const PolyglotEntry& a, const PolyglotEntry& b) { return a.key < b.key; });
   return true;
 }
 
 int WalkPolyglotBook(const std::vector<PolyglotEntry>& entries, int plies, uint64_t min_weight,
                      size_t max_nodes, BookTree& tree, bool& truncated) {
-  Walk walk{entries, plies, min_weight, max_nodes, tree};
-  SetPosition(walk_position, START_FEN);
-  WalkFrom(walk, walk_position, 0, 0);
+  Walk walk{entries, min_weight, max_nodes, tree, {0}};
+  // Breadth first, so that a book too large for the format loses its
+  // deepest plies rather than whole openings.
+  std::vector<int> level = {0};
+  for (int ply = 0; ply < plies && !level.empty() && !walk.truncated; ++ply) {
+    std::vector<int> next;
+    for (const int node : level)
+      if (!ExpandNode(walk, walk_position, node, next)) break;
+    level.swap(next);
+  }
   truncated = walk.truncated;
   return walk.illegal;
 }

@@ -25,13 +25,15 @@ struct PolyglotEntry {
   uint16_t weight;
 };
 
-// Decodes a whole .bin image; false when its length is no multiple of 16.
+// Decodes a whole .bin image and sorts it by key (books are written so;
+// a stable sort keeps each position's moves in their order); false when
+// its length is no multiple of 16.
 bool ReadPolyglotEntries(const std::vector<uint8_t>& bytes, std::vector<PolyglotEntry>& entries);
 
-// Walks the book from the start position to `plies` plies, adding every
-// move of weight at least min_weight (and at least 1) to `tree` with its
-// weight as its points. The entries must be sorted by key, as in any
-// Polyglot book. Stops early, and says so, once the tree reaches max_nodes.
+// Walks the book breadth first from the start position to `plies` plies,
+// adding every move of weight at least min_weight (and at least 1) to
+// `tree` with its weight as its points. The entries must be sorted by key.
+// Stops early, and says so, once the tree reaches max_nodes.
 // Returns the number of moves skipped because they were not legal.
 int WalkPolyglotBook(const std::vector<PolyglotEntry>& entries, int plies, uint64_t min_weight,
                      size_t max_nodes, BookTree& tree, bool& truncated);
