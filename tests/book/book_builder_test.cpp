@@ -28,7 +28,9 @@
 
 namespace {
 
-std::unique_ptr<Position> PositionFrom(const char* fen) {
+// Builds the start-up tables once per test program (dump and the Polyglot
+// walk replay moves).
+void EnsureTables() {
   static const bool built = [] {
     InitAttackTables();
     InitKeys();
@@ -36,6 +38,10 @@ std::unique_ptr<Position> PositionFrom(const char* fen) {
     return true;
   }();
   (void)built;
+}
+
+std::unique_ptr<Position> PositionFrom(const char* fen) {
+  EnsureTables();
   auto pos = std::make_unique<Position>();
   SetPosition(*pos, fen);
   return pos;
@@ -169,6 +175,7 @@ class BookFileTest : public ::testing::Test {
                        ("quorvel_builder_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
                         ".dat"))
                           .string();
+  void SetUp() override { EnsureTables(); }
   void TearDown() override { std::remove(path_.c_str()); }
 
   std::vector<uint8_t> Write(const BookTree& tree) {
@@ -225,6 +232,7 @@ TEST_F(BookFileTest, EmptyTreesAreNotWritten) {
 }
 
 TEST(BookDump, ReportsTheRecordAtFault) {
+  EnsureTables();
   BookTree tree;
   tree.AddMove(tree.AddMove(0, Coordinates("e2e4"), 1), Coordinates("e7e5"), 1);
   tree.Finish(1, WeightRule::Counts);
