@@ -129,6 +129,10 @@ TEST(PgnReader, UnterminatedCommentsAndEmptyText) {
   PgnGame game;
   PgnReader empty("  \n\n");
   EXPECT_FALSE(empty.Next(game));
+  // A zero byte or other stray character must not stall the reader.
+  PgnReader stray(std::string("1. e4 \0 e5\0\0 2. Nf3 }] 1-0", 26));
+  ASSERT_TRUE(stray.Next(game));
+  EXPECT_EQ(game.moves, (std::vector<std::string>{"e4", "e5", "Nf3"}));
   PgnReader open_comment("1. e4 { never closed");
   ASSERT_TRUE(open_comment.Next(game));
   EXPECT_EQ(game.moves, std::vector<std::string>{"e4"});

@@ -16,10 +16,14 @@ bool IsResultToken(const std::string& token) {
   return token == "1-0" || token == "0-1" || token == "1/2-1/2" || token == "*";
 }
 
-// Characters that end a move token whatever precedes them.
-bool IsDelimiter(char c) {
-  return std::isspace(static_cast<unsigned char>(c)) || std::strchr("{}();[]$", c) != nullptr;
+// Blanks, line ends and every other control character (a zero byte too).
+bool IsBlank(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u <= ' ' || u == 127;
 }
+
+// Characters that end a move token whatever precedes them.
+bool IsDelimiter(char c) { return IsBlank(c) || std::strchr("{}();[]$", c) != nullptr; }
 
 // "12." "12..." or a token made of annotation marks: nothing to play.
 bool IsNoise(const std::string& token) {
@@ -40,7 +44,7 @@ std::string WithoutMoveNumber(const std::string& token) {
 void PgnReader::SkipSpaceAndComments() {
   while (at_ < text_.size()) {
     const char c = text_[at_];
-    if (std::isspace(static_cast<unsigned char>(c))) {
+    if (IsBlank(c)) {
       ++at_;
     } else if (c == '{') {
       const size_t end = text_.find('}', at_);
@@ -111,6 +115,10 @@ bool PgnReader::Next(PgnGame& game) {
       continue;
     }
     const std::string token = ReadToken();
+    if (token.empty()) {  // a character that starts nothing: read past it
+      ++at_;
+      continue;
+    }
     if (depth > 0 || IsNoise(token)) continue;
     if (IsResultToken(token)) {
       if (token != "*" || game.result == GameResult::Unknown) game.result = ResultOf(token);

@@ -17,12 +17,15 @@ struct SanParts {
   int promotion = 0;
 };
 
+// strchr finds the terminating zero too; a zero byte is in no set here.
+bool IsOneOf(char c, const char* set) { return c != 0 && std::strchr(set, c) != nullptr; }
+
 // Knight, bishop, rook, queen, king: kinds 2..6 in this order.
 constexpr char PIECE_NAMES[] = "NBRQK";
 
 // The kind an upper-case piece letter names, or 0.
 int KindOfLetter(char letter) {
-  const char* found = letter != 0 ? std::strchr(PIECE_NAMES, letter) : nullptr;
+  const char* found = IsOneOf(letter, PIECE_NAMES) ? std::strchr(PIECE_NAMES, letter) : nullptr;
   return found != nullptr ? KNIGHT + static_cast<int>(found - PIECE_NAMES) : 0;
 }
 
@@ -31,7 +34,7 @@ bool IsRank(char c) { return c >= '1' && c <= '8'; }
 
 // The text without the marks that may follow a move.
 std::string WithoutSuffix(std::string text) {
-  while (!text.empty() && std::strchr("+#!?", text.back()) != nullptr) text.pop_back();
+  while (!text.empty() && IsOneOf(text.back(), "+#!?")) text.pop_back();
   return text;
 }
 
@@ -59,7 +62,7 @@ bool ReadParts(std::string text, SanParts& parts) {
   }
   // A promotion letter after the destination rank or "=" ends the text
   // (e8=Q, e8Q, and e7e8q in coordinates).
-  if (text.size() >= 3 && std::strchr("NBRQnbrq", text.back()) != nullptr &&
+  if (text.size() >= 3 && IsOneOf(text.back(), "NBRQnbrq") &&
       (text[text.size() - 2] == '=' || IsRank(text[text.size() - 2]))) {
     if (parts.kind != PAWN) return false;
     parts.promotion = KindOfLetter(static_cast<char>(std::toupper(text.back())));
