@@ -229,6 +229,7 @@ TEST_F(BookProbeTest, MutatedFilesNeverMislead) {
 class BookGameTest : public ::testing::Test {
  protected:
   std::filesystem::path previous_ = std::filesystem::current_path();
+  uint8_t previous_flags_ = protocol_flags;
   std::filesystem::path folder_ = std::filesystem::temp_directory_path() /
                                   ("quorvel_book_game_" + std::to_string(std::random_device()()));
 
@@ -249,6 +250,7 @@ class BookGameTest : public ::testing::Test {
     RebuildLegalMoves();
   }
   void TearDown() override {
+    protocol_flags = previous_flags_;
     std::filesystem::current_path(previous_);
     std::filesystem::remove_all(folder_);
   }
