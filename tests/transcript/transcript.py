@@ -10,8 +10,10 @@ every program started (the Windows programs run as
 (e.g. "32") picks the programs of a folder that holds only some word sizes.
 """
 import argparse
+import atexit
 import os
 import shlex
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -114,28 +116,45 @@ def engine_env(extra=None):
     return env
 
 
-def run(path, data=b"", args=(), env=None, timeout=30, stdin_file=False):
+_empty_folder = None
+
+
+def empty_folder():
+    """A folder with no book file in it, where the programs run unless a
+    test names another: an opening book wherever the tests are started
+    from must not change what they expect."""
+    global _empty_folder
+    if _empty_folder is None:
+        _empty_folder = tempfile.mkdtemp(prefix="quorvel_run_")
+        atexit.register(shutil.rmtree, _empty_folder, True)
+    return _empty_folder
+
+
+def run(path, data=b"", args=(), env=None, timeout=30, stdin_file=False, cwd=None):
     """Runs a program with `data` as its whole input, through a pipe or,
-    with stdin_file, from a regular file. Returns (exit code, output)."""
-    command = command_line(path, args)
+    with stdin_file, from a regular file, in `cwd` (by default a folder
+    without a book). Returns (exit code, output)."""
+    command = command_line(os.path.abspath(path), args)
+    cwd = cwd or empty_folder()
     if stdin_file:
         with tempfile.TemporaryFile() as source:
             source.write(data)
             source.seek(0)
             done = subprocess.run(command, stdin=source, stdout=subprocess.PIPE,
-                                  env=engine_env(env), timeout=deadline(path, timeout))
+                                  env=engine_env(env), timeout=deadline(path, timeout), cwd=cwd)
     else:
         done = subprocess.run(command, input=data, stdout=subprocess.PIPE,
-                              env=engine_env(env), timeout=deadline(path, timeout))
+                              env=engine_env(env), timeout=deadline(path, timeout), cwd=cwd)
     return done.returncode, done.stdout
 
 
 class Session:
     """A program kept running, fed line by line, read with a deadline."""
 
-    def __init__(self, path, args=(), env=None):
-        self.process = subprocess.Popen(command_line(path, args), stdin=subprocess.PIPE,
-                                        stdout=subprocess.PIPE, env=engine_env(env))
+    def __init__(self, path, args=(), env=None, cwd=None):
+        self.process = subprocess.Popen(command_line(os.path.abspath(path), args), stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, env=engine_env(env),
+                                        cwd=cwd or empty_folder())
         os.set_blocking(self.process.stdout.fileno(), False)
         self.buffer = b""
         self.path = path
