@@ -1,6 +1,7 @@
 // The common evaluation entry, dispatching to the personality built in.
 #include "eval/evaluate.h"
 
+#include "eval/active/pawn_info.h"
 #include "eval/eval_cache.h"
 #include "eval/personality.h"
 #include "eval/search_root.h"
@@ -11,6 +12,11 @@ int Evaluate(const Position& pos) { return EvaluatePersonality(pos, nullptr); }
 int EvaluateWithTrace(const Position& pos, EvalTrace& trace) {
   trace = EvalTrace{};
   return EvaluatePersonality(pos, &trace);
+}
+
+void PrefetchEvaluation(const Position& pos) {
+  if constexpr (!BUILD_INERT) PrefetchEvalCache(pos.key);
+  if constexpr (BUILD_ACTIVE) PrefetchPawnCache(pos.pawn_key);
 }
 
 void PrepareEvaluation(bool new_game, int root_side, int root_castling) {
@@ -30,6 +36,10 @@ void ClearEvalCaches() {
   ClearPersonalityCaches();
 }
 
-void InitEvaluation() { ClearEvalCaches(); }
+void InitEvaluation() {
+  if constexpr (!BUILD_INERT) AdviseEvalCacheHugePages();
+  if constexpr (BUILD_ACTIVE) AdvisePawnCacheHugePages();
+  ClearEvalCaches();
+}
 
 void SetOpponentIsComputer(bool computer) { eval_root.opponent_is_computer = computer; }
