@@ -9,6 +9,8 @@ namespace {
 // The square of side's least valuable piece in attackers: by kind from
 // pawn to king, the lowest square first within a kind.
 int LeastValuableAttacker(const Position& pos, Bitboard attackers, int side) {
+  // Most exchanges end here, when the side has no capturer left.
+  if (!(attackers & pos.bitboards[ALL_PIECES][side])) return -1;
   for (int kind = PAWN; kind <= KING; ++kind) {
     const Bitboard pieces = attackers & pos.bitboards[kind][side];
     if (pieces) return FirstBit(pieces);

@@ -7,6 +7,8 @@
 #include "board/keys.h"
 #include "board/psq_pairs.h"
 
+KeyKnownHook key_known_hook = nullptr;
+
 namespace {
 
 // Toggles sq in a side's occupancy, its kind's board and the rotated boards.
@@ -171,6 +173,7 @@ void MakeMove(Position& pos, UndoRecord& undo, Move move, int check_hint) {
     RemoveVictim(pos, undo, victim, victim_square);
   }
   if (const int promotion = MovePromotion(move)) Promote(pos, undo, side, promotion, to);
+  if (key_known_hook != nullptr) key_known_hook(pos);
 
   if (check_hint == 0 || check_hint == 1)
     state.in_check = static_cast<uint8_t>(check_hint);
@@ -248,6 +251,7 @@ void MakeNull(Position& pos) {
     pos.key ^= ep_keys[pos.state.ep_square & 7];
     pos.state.ep_square = -1;
   }
+  if (key_known_hook != nullptr) key_known_hook(pos);
   pos.state.capture_square = -1;
   pos.state.fifty_clock = 0;
   pos.state.in_check = 0;

@@ -23,3 +23,9 @@ void MakeNull(Position& pos);
 
 // Takes a null move back.
 void UnmakeNull(Position& pos, const UndoRecord& undo);
+
+// Called by MakeMove and MakeNull as soon as the new position's keys are
+// final, so that the layers above can start loading the table entries the
+// search and evaluation will probe for it. Null until one installs it.
+using KeyKnownHook = void (*)(const Position& pos);
+extern KeyKnownHook key_known_hook;

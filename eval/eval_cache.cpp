@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/platform.h"
+
 namespace {
 
 // Zero-initialised static storage; ClearEvalCache runs at every new game.
@@ -35,6 +37,10 @@ void StoreEvalCache(uint64_t key, uint32_t material, int score) {
   entry.check.store((static_cast<uint64_t>(word1) << 32) | material, std::memory_order_relaxed);
   entry.data.store(word2, std::memory_order_relaxed);
 }
+
+void PrefetchEvalCache(uint64_t key) { platform::Prefetch(&eval_cache[key & (EVAL_CACHE_SIZE - 1)]); }
+
+void AdviseEvalCacheHugePages() { platform::AdviseHugePages(eval_cache, sizeof(eval_cache)); }
 
 void ClearEvalCache() {
   const uint64_t empty = static_cast<uint64_t>(static_cast<uint16_t>(EVAL_CACHE_EMPTY)) << 16;

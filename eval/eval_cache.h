@@ -35,6 +35,12 @@ bool ProbeEvalCache(uint64_t key, uint32_t material, int* score);
 // Records a side-to-move score (before the fade) for the position.
 void StoreEvalCache(uint64_t key, uint32_t material, int score);
 
+// Starts loading the entry of the position key.
+void PrefetchEvalCache(uint64_t key);
+
+// Asks for huge pages under the cache, before its first use.
+void AdviseEvalCacheHugePages();
+
 // Marks every entry empty (score half -32768).
 void ClearEvalCache();
 

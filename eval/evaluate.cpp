@@ -1,6 +1,7 @@
 // The common evaluation entry, dispatching to the personality built in.
 #include "eval/evaluate.h"
 
+#include "eval/active/pawn_info.h"
 #include "eval/eval_cache.h"
 #include "eval/inert/inert_init.h"
 #include "eval/passive/passive_tables.h"
@@ -13,6 +14,11 @@ int Evaluate(const Position& pos) { return EvaluatePersonality(pos, nullptr); }
 int EvaluateWithTrace(const Position& pos, EvalTrace& trace) {
   trace = EvalTrace{};
   return EvaluatePersonality(pos, &trace);
+}
+
+void PrefetchEvaluation(const Position& pos) {
+  if constexpr (!BUILD_INERT) PrefetchEvalCache(pos.key);
+  if constexpr (BUILD_ACTIVE) PrefetchPawnCache(pos.pawn_key);
 }
 
 void PrepareEvaluation(bool new_game, int root_side, int root_castling) {
@@ -35,6 +41,8 @@ void ClearEvalCaches() {
 void InitEvaluation() {
   if constexpr (BUILD_PASSIVE) passive::InitPassiveTables();
   if constexpr (BUILD_INERT) inert::InitInertEvaluation();
+  if constexpr (!BUILD_INERT) AdviseEvalCacheHugePages();
+  if constexpr (BUILD_ACTIVE) AdvisePawnCacheHugePages();
   ClearEvalCaches();
 }
 

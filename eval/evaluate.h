@@ -14,6 +14,9 @@ int Evaluate(const Position& pos);
 // contribution recorded in trace.
 int EvaluateWithTrace(const Position& pos, EvalTrace& trace);
 
+// Starts loading the cache entries Evaluate will probe for the position.
+void PrefetchEvaluation(const Position& pos);
+
 // New game (new_game = true): clears the caches. Before each search
 // (new_game = false): remembers the root side and castling rights and
 // weights the king-danger tables towards the root side.

@@ -81,6 +81,25 @@ void FreeMemory(void* block);
 // Windows programs); elsewhere it leaves them as they are.
 void TakeCommandLine(int& argc, char**& argv);
 
+// A zero-filled block for a large shared table, aligned to and backed by
+// huge pages where the system offers them (fewer TLB misses on random
+// probes); otherwise a plain allocation. memory is null when both fail.
+struct LargeBlock {
+  void* memory;
+  size_t bytes;  // as mapped, for the release
+  bool mapped;   // true: the huge-page mapping; false: the plain allocation
+};
+LargeBlock AllocateLarge(size_t bytes);
+void FreeLarge(LargeBlock& block);
+
+// Asks for huge pages over the aligned part of a table that already exists
+// (static storage); a refusal changes nothing.
+void AdviseHugePages(void* block, size_t bytes);
+
+// Starts loading the cache line holding address, so a probe that follows
+// soon does not wait for memory. A hint only: nothing is read or changed.
+inline void Prefetch(const void* address) { __builtin_prefetch(address); }
+
 // Ends the process at once with the exit code, without further output.
 [[noreturn]] void ExitProcess(int code);
 

@@ -6,6 +6,7 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <termios.h>
@@ -214,6 +215,51 @@ void* AllocateZeroed(size_t bytes) { return calloc(bytes, 1); }
 void FreeMemory(void* block) { free(block); }
 
 void TakeCommandLine(int&, char**&) {}
+
+namespace {
+
+constexpr uintptr_t HUGE_PAGE_BYTES = uintptr_t{2} << 20;
+
+uintptr_t RoundUpToHugePage(uintptr_t value) { return (value + HUGE_PAGE_BYTES - 1) & ~(HUGE_PAGE_BYTES - 1); }
+
+}  // namespace
+
+LargeBlock AllocateLarge(size_t bytes) {
+  if (bytes > 0 && bytes <= SIZE_MAX - 2 * HUGE_PAGE_BYTES) {
+    // Map one huge page more than needed so that an aligned start lies
+    // inside, then give back the unaligned ends. Anonymous pages are zero.
+    const size_t length = RoundUpToHugePage(bytes);
+    void* raw = mmap(nullptr, length + HUGE_PAGE_BYTES, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw != MAP_FAILED) {
+      const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+      const uintptr_t aligned = RoundUpToHugePage(start);
+      const uintptr_t end = start + length + HUGE_PAGE_BYTES;
+      if (aligned > start) munmap(raw, aligned - start);
+      if (end > aligned + length) munmap(reinterpret_cast<void*>(aligned + length), end - aligned - length);
+      void* memory = reinterpret_cast<void*>(aligned);
+      madvise(memory, length, MADV_HUGEPAGE);  // refused: ordinary pages, same contents
+      return {memory, length, true};
+    }
+  }
+  void* memory = calloc(bytes, 1);
+  return {memory, memory != nullptr ? bytes : 0, false};
+}
+
+void FreeLarge(LargeBlock& block) {
+  if (block.memory == nullptr) return;
+  if (block.mapped)
+    munmap(block.memory, block.bytes);
+  else
+    free(block.memory);
+  block = LargeBlock{nullptr, 0, false};
+}
+
+void AdviseHugePages(void* block, size_t bytes) {
+  const uintptr_t start = RoundUpToHugePage(reinterpret_cast<uintptr_t>(block));
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(HUGE_PAGE_BYTES - 1);
+  if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
 
 void ExitProcess(int code) { _exit(code); }
 

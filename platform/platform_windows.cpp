@@ -244,6 +244,20 @@ void FreeMemory(void* block) {
   if (block != nullptr) GlobalFree(block);
 }
 
+// Large pages need a privilege that ordinary accounts lack: the shared
+// tables take the plain zero-filled block.
+LargeBlock AllocateLarge(size_t bytes) {
+  void* memory = AllocateZeroed(bytes);
+  return {memory, memory != nullptr ? bytes : 0, false};
+}
+
+void FreeLarge(LargeBlock& block) {
+  FreeMemory(block.memory);
+  block = LargeBlock{nullptr, 0, false};
+}
+
+void AdviseHugePages(void*, size_t) {}
+
 namespace {
 
 // The 32-bit programs' own copy of the command line and its arguments.

@@ -4,6 +4,7 @@
 
 #include "board/make_move.h"
 #include "board/movegen.h"
+#include "eval/evaluate.h"
 #include "platform/build_flavour.h"
 #include "platform/platform.h"
 #include "search/search.h"
@@ -15,6 +16,8 @@ int tt_age = 0;
 int age_distance[16];
 
 namespace {
+
+platform::LargeBlock tt_block = {nullptr, 0, false};
 
 constexpr int BUCKET_SIZE = 4;
 constexpr int SPARE_ENTRIES = BUCKET_SIZE - 1;
@@ -57,6 +60,17 @@ int VictimPriority(const TTData& d) {
   return (age_distance[d.age] * 256 - d.depth) * 4 - d.bound;
 }
 
+// Installed as the board's key hook: a new position's bucket and
+// evaluation entries start loading while make finishes and the search
+// gets to its probes.
+void PrefetchPositionEntries(const Position& pos) {
+  const TTEntry* bucket = Bucket(pos.key);
+  // Buckets are not aligned: the four entries may span two cache lines.
+  platform::Prefetch(bucket);
+  platform::Prefetch(bucket + BUCKET_SIZE - 1);
+  PrefetchEvaluation(pos);
+}
+
 }  // namespace
 
 uint64_t PackTTData(Move move, int depth, int bound, int age, int score, uint64_t reserved) {
@@ -79,21 +93,23 @@ bool InitTranspositionTable(int hash_log) {
   FreeTranspositionTable();
   const size_t buckets = size_t{1} << (hash_log + 15);
   const size_t count = buckets + SPARE_ENTRIES;
-  void* block = platform::AllocateZeroed(count * sizeof(TTEntry));
-  if (block == nullptr) return false;
+  tt_block = platform::AllocateLarge(count * sizeof(TTEntry));
+  if (tt_block.memory == nullptr) return false;
   // The block is already zero; constructing the atomics only starts their
   // lifetime with the same zero value.
-  tt_table = new (block) TTEntry[count];
+  tt_table = new (tt_block.memory) TTEntry[count];
   tt_entry_count = count;
   tt_index_mask = static_cast<uint32_t>(buckets - 1);
   tt_age = 0;
   RecomputeAgeDistance();
+  key_known_hook = PrefetchPositionEntries;
   return true;
 }
 
 void FreeTranspositionTable() {
   if (tt_table == nullptr) return;
-  platform::FreeMemory(tt_table);
+  key_known_hook = nullptr;
+  platform::FreeLarge(tt_block);
   tt_table = nullptr;
   tt_entry_count = 0;
   tt_index_mask = 0;

@@ -5,6 +5,7 @@
 #include "eval/active/pawn_info.h"
 #include "eval/active/pawn_structure.h"
 #include "eval/eval_geometry.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -68,3 +69,12 @@ void ClearPawnCache() {
   for (PawnCacheEntry& entry : pawn_cache)
     for (std::atomic<uint64_t>& word : entry.words) word.store(0, std::memory_order_relaxed);
 }
+
+void PrefetchPawnCache(uint64_t pawn_key) {
+  // 24-byte entries: some straddle two cache lines.
+  const PawnCacheEntry& entry = EntryFor(pawn_key);
+  platform::Prefetch(&entry.words[0]);
+  platform::Prefetch(&entry.words[2]);
+}
+
+void AdvisePawnCacheHugePages() { platform::AdviseHugePages(pawn_cache, sizeof(pawn_cache)); }

@@ -58,3 +58,9 @@ void TrimToPawns(const Position& pos, PawnInfo& info);
 
 // Zeroes every cache entry.
 void ClearPawnCache();
+
+// Starts loading the entry of the pawn key.
+void PrefetchPawnCache(uint64_t pawn_key);
+
+// Asks for huge pages under the cache, before its first use.
+void AdvisePawnCacheHugePages();

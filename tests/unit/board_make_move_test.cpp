@@ -183,6 +183,42 @@ TEST(MakeUnmake, PromotionWithCapture) {
   EXPECT_EQ(pos->key, KeyFromScratch(*pos));
 }
 
+// What the key hook saw, for the hook test.
+struct SeenKeys {
+  int calls = 0;
+  uint64_t key = 0;
+  uint64_t pawn_key = 0;
+};
+SeenKeys seen_keys;
+
+void RecordKeys(const Position& pos) {
+  ++seen_keys.calls;
+  seen_keys.key = pos.key;
+  seen_keys.pawn_key = pos.pawn_key;
+}
+
+// The hook is what prefetches table entries: it must see the final keys
+// (after a capture and a promotion changed them) once per make or null move.
+TEST(MakeUnmake, KeyHookSeesTheFinalKeysOfEveryNewPosition) {
+  const KeyKnownHook installed = key_known_hook;
+  key_known_hook = RecordKeys;
+  seen_keys = SeenKeys{};
+  auto pos = PositionFrom("r3k3/1P6/8/8/8/8/8/4K3 w - -");
+  Line line;
+  line.Play(*pos, "b7a8q");
+  EXPECT_EQ(seen_keys.calls, 1);
+  EXPECT_EQ(seen_keys.key, KeyFromScratch(*pos));
+  EXPECT_EQ(seen_keys.pawn_key, PawnKeyFromScratch(*pos));
+  UndoRecord undo;
+  SaveState(*pos, undo);
+  MakeNull(*pos);
+  EXPECT_EQ(seen_keys.calls, 2);
+  EXPECT_EQ(seen_keys.key, KeyFromScratch(*pos));
+  UnmakeNull(*pos, undo);
+  EXPECT_EQ(seen_keys.calls, 2);  // taking back needs no new entries
+  key_known_hook = installed;
+}
+
 TEST(MakeUnmake, LongGamesStayInsideTheKeyHistory) {
   // Knight shuffles far beyond the 1024 history slots, then back again:
   // nothing is written outside the record and recent plies unmake exactly.

@@ -183,6 +183,36 @@ TEST(MoveGeneration, LegalListAgreesWithMakingEveryPseudoLegalMove) {
   }
 }
 
+TEST(MoveGeneration, LegalListSkipsTheTestOnlyForPiecesThatCannotBePinned) {
+  // Pins by each slider kind, a line with two blockers (no pin), a pinned
+  // piece moving along its pin, an enemy piece shielding the king, and en
+  // passant along the king's rank: the list, in order, is the pseudo-legal
+  // list filtered by the full test of every move.
+  const char* fens[] = {
+      "4k3/8/8/8/b7/8/2N5/4K3 w - -",     "4k3/4r3/8/8/4R3/8/4N3/4K3 w - -",
+      "4k3/8/8/8/7q/8/5B2/4K3 w - -",     "4k3/4r3/8/4N3/4B3/8/8/4K3 w - -",
+      "4k3/8/8/KPp4r/8/8/8/8 w - c6",     "4k3/8/8/4q3/4b3/4N3/8/4K3 w - -",
+      "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -",
+  };
+  for (const char* fen : fens) {
+    auto pos = PositionFrom(fen);
+    ForEachNode(*pos, 2, [](Position& node) {
+      if (node.state.in_check) return;
+      std::vector<Move> expected;
+      Move pseudo[MAX_MOVES];
+      const Move* end = GenQuiet(node, GenCaptures(node, pseudo));
+      for (const Move* m = pseudo; m != end; ++m)
+        if (MoveIsLegal(node, *m)) expected.push_back(*m);
+      Move legal[MAX_MOVES];
+      const int count = BuildLegalMoves(node, legal);
+      std::vector<Move> generated;
+      for (int i = 0; i < count; ++i)
+        if (MovePromotion(legal[i]) < KNIGHT || MovePromotion(legal[i]) == QUEEN) generated.push_back(legal[i]);
+      ASSERT_EQ(generated, expected) << board_test::FenOf(node);
+    });
+  }
+}
+
 TEST(MoveTests, MoveIsValidAgreesWithTheLegalListForEveryWord) {
   for (const char* fen : SamplePositions()) {
     auto pos = PositionFrom(fen);

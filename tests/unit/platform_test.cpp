@@ -31,6 +31,35 @@ TEST(Platform, ReadOnlyFilesSeekAndRead) {
   EXPECT_LT(platform::OpenReadOnly("/nonexistent/quorvel.dat"), 0);
 }
 
+// The large tables' blocks: zero, writable to the last byte, and aligned
+// to a huge page when mapped; a huge-page hint on static storage is harmless.
+TEST(Platform, LargeBlocksAreZeroAndWritable) {
+  for (const size_t bytes : {size_t{48}, (size_t{2} << 20) + 48, (size_t{8} << 20) + 48}) {
+    platform::LargeBlock block = platform::AllocateLarge(bytes);
+    ASSERT_NE(block.memory, nullptr);
+    EXPECT_GE(block.bytes, bytes);
+    if (block.mapped) {
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(block.memory) % (size_t{2} << 20), 0u);
+    }
+    auto* bytes_of = static_cast<unsigned char*>(block.memory);
+    size_t nonzero = 0;
+    for (size_t i = 0; i < bytes; i += 4093) nonzero += bytes_of[i] != 0;
+    EXPECT_EQ(nonzero + bytes_of[bytes - 1], 0u);
+    bytes_of[0] = 1;
+    bytes_of[bytes - 1] = 2;
+    platform::FreeLarge(block);
+    EXPECT_EQ(block.memory, nullptr);
+  }
+  platform::LargeBlock none{nullptr, 0, false};
+  platform::FreeLarge(none);  // releasing nothing is allowed
+
+  static unsigned char table[size_t{5} << 20];
+  platform::AdviseHugePages(table, sizeof(table));
+  platform::AdviseHugePages(table, 100);  // smaller than a huge page: nothing to ask
+  table[sizeof(table) - 1] = 3;
+  EXPECT_EQ(table[sizeof(table) - 1], 3);
+}
+
 std::atomic<int> worker_steps{0};
 
 void ParkingWorker(void* raw) {
