@@ -11,6 +11,7 @@
 #include "frontend/uci_output.h"
 #include "frontend/uci_text.h"
 #include "platform/build_flavour.h"
+#include "search/parallel_search.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ void SetThreads(const char* value) {
   }
   if (threads < MIN_THREADS) threads = MIN_THREADS;
   if (threads > MAX_THREADS) threads = MAX_THREADS;
-  thread_count = static_cast<int>(threads);
+  thread_count = SetSearchThreads(static_cast<int>(threads));
 }
 
 void SetCheck(const char* name, const char* value, void (*apply)(bool)) {

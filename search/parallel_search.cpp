@@ -41,6 +41,7 @@ std::atomic<uint64_t> free_positions{0};
 SplitPoint split_points[RECORD_COUNT];
 int thread_count = 1;
 uint64_t started_workers = 0;           // bits of the workers that exist
+uint64_t active_workers = 0;            // bits of the workers the search uses
 std::atomic<bool> workers_awake{false};  // a search is running
 std::atomic<int> running_workers{0};     // workers out of their parking place
 
@@ -220,20 +221,26 @@ bool InitParallelSearch(int threads, bool split_root, bool split_nodes) {
   }
   free_positions.store(ALL_POOL_RECORDS, std::memory_order_relaxed);
   SetWork(0, &main_search);
-  bool all_started = true;
+  return SetSearchThreads(threads) == threads;
+}
+
+int SetSearchThreads(int threads) {
+  // Workers are started once and kept; the ones beyond the new count stay
+  // parked and out of the idle mask, so no split can draw them in.
   thread_count = 1;
   for (int thread = 1; thread < threads && thread < MAX_SEARCH_THREADS; ++thread) {
-    thread_slots[thread].parker = platform::CreateParker();
-    if (!platform::StartThread(WorkerMain, reinterpret_cast<void*>(static_cast<intptr_t>(thread)),
-                               WORKER_STACK_BYTES)) {
-      all_started = false;
-      break;
+    if ((started_workers & Bit(thread)) == 0) {
+      thread_slots[thread].parker = platform::CreateParker();
+      if (!platform::StartThread(WorkerMain, reinterpret_cast<void*>(static_cast<intptr_t>(thread)),
+                                 WORKER_STACK_BYTES))
+        break;
+      started_workers |= Bit(thread);
     }
-    started_workers |= Bit(thread);
     thread_count = thread + 1;
   }
-  idle_threads.store(started_workers, std::memory_order_relaxed);
-  return all_started;
+  active_workers = started_workers & (Bit(thread_count) - 2);
+  idle_threads.store(active_workers, std::memory_order_relaxed);
+  return thread_count;
 }
 
 void SetSplitSwitches(bool split_root, bool split_nodes) {
@@ -251,13 +258,13 @@ void StartParallelSearch(SearchThread& main) {
   SplitPoint& sp = *main.split;
   sp.stopped.store(0, std::memory_order_relaxed);
   sp.split_done.store(0, std::memory_order_relaxed);
-  if (started_workers == 0) return;
+  if (active_workers == 0) return;
   workers_awake.store(true, std::memory_order_release);
   for (int thread = 1; thread < thread_count; ++thread) platform::Wake(thread_slots[thread].parker);
 }
 
 void EndParallelSearch() {
-  if (started_workers == 0) return;
+  if (active_workers == 0) return;
   workers_awake.store(false, std::memory_order_release);
   while (!ParallelSearchAtRest() || running_workers.load(std::memory_order_acquire) != 0)
     platform::SleepMs(1);
@@ -267,7 +274,7 @@ void EndParallelSearch() {
 }
 
 bool ParallelSearchAtRest() {
-  return idle_threads.load(std::memory_order_acquire) == started_workers &&
+  return idle_threads.load(std::memory_order_acquire) == active_workers &&
          free_positions.load(std::memory_order_acquire) == ALL_POOL_RECORDS;
 }
 

@@ -26,6 +26,9 @@ inline constexpr size_t WORKER_STACK_BYTES = size_t{8} << 20;
 // Returns false when a worker could not be started; the search then uses
 // the threads it got.
 bool InitParallelSearch(int threads, bool split_root, bool split_nodes);
+// Between searches: the search uses `threads` threads from now on (2..8),
+// starting the workers it lacks; answers the count it got.
+int SetSearchThreads(int threads);
 void SetSplitSwitches(bool split_root, bool split_nodes);
 // Search threads running, the main thread included.
 int SearchThreadCount();

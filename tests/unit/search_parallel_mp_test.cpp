@@ -51,6 +51,20 @@ TEST(ParallelSearch, WithTwoThreadsTheOwnerTakesASecondRecord) {
   EXPECT_EQ(FreePositionMask(), ALL_POOL_RECORDS);
 }
 
+// A new thread count between searches (the UCI "Threads" option): more
+// workers join, fewer leave the idle mask, and the pool rests after each.
+TEST(ParallelSearch, ThreadCountChangesBetweenSearches) {
+  EnsurePool();
+  for (int threads : {4, 2, 3, 2}) {
+    ASSERT_EQ(SetSearchThreads(threads), threads);
+    EXPECT_EQ(SearchThreadCount(), threads);
+    auto pos = NewGame(MIDDLE_GAME);
+    EXPECT_TRUE(search_test::IsLegal(*pos, ThinkTo(*pos, 8).result_move));
+    EXPECT_TRUE(ParallelSearchAtRest()) << threads << " threads";
+    EXPECT_EQ(FreePositionMask(), ALL_POOL_RECORDS);
+  }
+}
+
 TEST(ParallelSearch, SplitSwitchesKeepTheirKindOfSplitOff) {
   EnsurePool();
   auto pos = NewGame(OPEN_GAME);
