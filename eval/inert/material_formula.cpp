@@ -1,6 +1,7 @@
 // MaterialFormula: a configuration's correction from its record, or else
 // from the pawn formula (what a pawn is worth beside the pieces on the
 // board) plus ConfigTable (what the pieces are worth against each other).
+#include <algorithm>
 #include <cstdlib>
 
 #include "eval/inert/material_records.h"
@@ -70,7 +71,10 @@ int Diff(const int (&count)[2]) { return count[WHITE] - count[BLACK]; }
 // counts (queens 0-1, rooks, bishops and knights 0-2 per colour).
 int ConfigTable(const MaterialCounts& c) {
   const int dn = Diff(c.knights), db = Diff(c.bishops), dr = Diff(c.rooks), dq = Diff(c.queens);
-  int value = CONFIG_NONE + KnightDiff[dn + 2] + BishopDiff[db + 2] + RookDiff[dr + 2] + QueenDiff[dq + 1];
+  // Counts past the table's (a third knight, a second queen) read as its
+  // last row rather than beyond it.
+  int value = CONFIG_NONE + KnightDiff[std::clamp(dn, -2, 2) + 2] + BishopDiff[std::clamp(db, -2, 2) + 2] +
+              RookDiff[std::clamp(dr, -2, 2) + 2] + QueenDiff[std::clamp(dq, -1, 1) + 1];
   if (db != 0 && dn == -db && dr == 0) value += MinorSwap * db;
   if (dr != 0 && dn + db == -dr) value += ExchangeSwap * dr;
   return value;
