@@ -181,6 +181,7 @@ MaterialCounts CountsOfRecord(uint32_t record) {
 }
 
 TEST(InertMaterialRecords, EveryRecordIsReachableAndOneWay) {
+  eval_test::EnsureTables();
   ASSERT_EQ(MATERIAL_RECORD_COUNT, 1175);
   for (int i = 0; i < MATERIAL_RECORD_COUNT; ++i) {
     const uint32_t record = MATERIAL_RECORDS[i];
@@ -230,6 +231,7 @@ TEST(InertMaterialRecords, TableCarriesEveryRecordInBothColours) {
 }
 
 TEST(InertMaterialRecords, TableIsColourSymmetric) {
+  eval_test::EnsureTables();
   constexpr uint16_t PAIRED = BLACK_KING_EXPOSED | WHITE_KING_EXPOSED | BLACK_MATES_BARE | WHITE_MATES_BARE;
   for (uint32_t index = 0; index < MATERIAL_TABLE_SIZE; ++index) {
     const MaterialCounts c = CountsOfIndex(index);
@@ -253,6 +255,7 @@ int MaterialCp(const char* white, const char* black) {
 }
 
 TEST(InertMaterialRecords, ClassicBalances) {
+  eval_test::EnsureTables();
   // Drawn or nearly: a minor or the exchange more without pawns.
   for (const auto& [white, black] : {std::pair{"RB", "R"}, std::pair{"RN", "R"}, std::pair{"BN", "N"},
                                      std::pair{"BN", "B"}, std::pair{"QN", "Q"}, std::pair{"R", "N"},
