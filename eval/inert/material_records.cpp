@@ -1,9 +1,11 @@
-// The known corrections of hard-to-win material balances, written as the
-// two sides' men and a correction, packed and sorted at compile time.
+// The known corrections of hard-to-win material balances: the rows of
+// material_record_rows.h, unrolled, packed and sorted at compile time.
 #include "eval/inert/material_records.h"
 
 #include <algorithm>
 #include <array>
+
+#include "eval/inert/material_record_rows.h"
 
 namespace inert {
 namespace {
@@ -13,76 +15,40 @@ constexpr uint32_t PackMen(const Men& w, const Men& b) {
          w.n << 10 | b.n << 12 | w.p << 14 | b.p << 17;
 }
 
-// A record: White's men, Black's men, the correction in White's favour.
-// White is always the side the correction lifts, so it is never negative.
-constexpr uint32_t Record(const char* white, const char* black, int correction) {
-  return PackMen(ParseMen(white), ParseMen(black)) | static_cast<uint32_t>(correction / 4) << 20;
-}
-
-// Corrections are (pawn units White is behind) x 3399 minus what the
-// stronger side should keep, rounded down to a multiple of 4.
-constexpr uint32_t RECORD_LIST[] = {
-    // A pawn or two against two knights: the knights cannot force mate and
-    // the pawns rarely promote; the stronger side keeps about 30 cp.
-    Record("KP", "KNN", 16016),
-    Record("KPP", "KNN", 12804),
-    // A minor against a minor and a pawn: the defender gives its piece for
-    // the last pawn; keep about 24 cp (779 units).
-    Record("KN", "KNP", 2620),
-    Record("KB", "KBP", 2620),
-    Record("KN", "KBP", 2620),
-    Record("KB", "KNP", 2620),
-    // The same with two pawns: winnable more often; keep about 106 cp.
-    Record("KN", "KNPP", 3396),
-    Record("KB", "KBPP", 3396),
-    Record("KN", "KBPP", 3396),
-    Record("KB", "KNPP", 3396),
-    // Rook or queen against the same and a pawn: the classic drawn endings
-    // hold often; keep about 28 cp with one pawn, 106 cp with two.
-    Record("KR", "KRP", 2496),
-    Record("KR", "KRPP", 3396),
-    Record("KQ", "KQP", 2496),
-    // A minor against a rook without pawns: drawn with correct defence;
-    // keep about 22 cp so the rook side still tries.
-    Record("KN", "KR", 6096),
-    Record("KB", "KR", 6096),
-    // A minor and a pawn against a rook: usually drawn; keep about 19 cp.
-    Record("KNP", "KR", 2796),
-    Record("KBP", "KR", 2796),
-    // Rook against rook and minor without pawns: mostly drawn; keep 50 cp.
-    Record("KR", "KRN", 8596),
-    Record("KR", "KRB", 8596),
-    // One minor against two without pawns: drawn except two bishops
-    // against a knight, which keep 125 cp; the others keep about 39 cp.
-    Record("KN", "KBN", 8956),
-    Record("KB", "KBN", 8956),
-    Record("KB", "KBB", 8956),
-    Record("KN", "KBB", 6196),
-    // A rook against two minors without pawns: drawn; keep about 19 cp.
-    Record("KR", "KBN", 2796),
-    Record("KR", "KBB", 2796),
-    Record("KR", "KNN", 2796),
-    // Rook and minor against a queen without pawns: often a fortress;
-    // keep 75 cp.
-    Record("KRN", "KQ", 4396),
-    Record("KRB", "KQ", 4396),
-    // Equal balances where one side's pieces are worth a little more.
-    Record("KBB", "KNN", 328),
-    Record("KBB", "KNPPP", 1460),
-    Record("KNN", "KPPPPPP", 36),
-};
-
 constexpr uint32_t GroupOf(uint32_t record) { return record & ((1u << RECORD_GROUP_BITS) - 1); }
 
+constexpr int RowRecordCount() {
+  int count = 0;
+  for (const RecordRow& row : RECORD_ROWS) count += row.count;
+  return count;
+}
+
+// Within a group, records are ordered by their men, so a lookup can halve.
+constexpr bool RecordBefore(uint32_t a, uint32_t b) {
+  return GroupOf(a) != GroupOf(b) ? GroupOf(a) < GroupOf(b) : (a & RECORD_MEN_MASK) < (b & RECORD_MEN_MASK);
+}
+
+// Every row unrolled into its records, sorted.
 constexpr auto SortedRecords() {
-  std::array<uint32_t, std::size(RECORD_LIST)> sorted{};
-  std::copy(std::begin(RECORD_LIST), std::end(RECORD_LIST), sorted.begin());
-  std::sort(sorted.begin(), sorted.end(),
-            [](uint32_t a, uint32_t b) { return GroupOf(a) < GroupOf(b); });
+  std::array<uint32_t, RowRecordCount()> sorted{};
+  int next = 0;
+  for (const RecordRow& row : RECORD_ROWS) {
+    Men white = ParseMen(row.white), black = ParseMen(row.black);
+    for (int i = 0; i < row.count; ++i) {
+      // A value or count past its field would spill into the next one.
+      if (row.values[i] < 0 || row.values[i] > 16380 || row.values[i] % 4 != 0 || white.p > 7 || black.p > 7)
+        throw "a record outside its fields";
+      sorted[next++] = PackMen(white, black) | static_cast<uint32_t>(row.values[i] / 4) << 20;
+      ++white.p;
+      if (row.paired) ++black.p;
+    }
+  }
+  std::sort(sorted.begin(), sorted.end(), RecordBefore);
   return sorted;
 }
 
 constexpr auto SORTED_RECORDS = SortedRecords();
+static_assert(SORTED_RECORDS.size() == MATERIAL_RECORD_TOTAL, "every row unrolled, no more");
 
 // group_start[g] .. group_start[g + 1]: the records of group key g.
 int group_start[(1 << RECORD_GROUP_BITS) + 1];
@@ -113,9 +79,10 @@ void BuildRecordIndex() {
 
 const uint32_t* FindMaterialRecord(uint32_t men) {
   const uint32_t group = GroupOf(men);
-  for (int i = group_start[group]; i < group_start[group + 1]; ++i)
-    if ((SORTED_RECORDS[i] & RECORD_MEN_MASK) == men) return &SORTED_RECORDS[i];
-  return nullptr;
+  const uint32_t* first = SORTED_RECORDS.data() + group_start[group];
+  const uint32_t* last = SORTED_RECORDS.data() + group_start[group + 1];
+  const uint32_t* found = std::lower_bound(first, last, men, RecordBefore);
+  return found != last && (*found & RECORD_MEN_MASK) == men ? found : nullptr;
 }
 
 }  // namespace inert

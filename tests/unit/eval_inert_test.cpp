@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "board/make_move.h"
 #include "board/psq_pairs.h"
@@ -24,6 +25,25 @@ using eval_test::WhiteView;
 MaterialCounts Counts(const char* white, const char* black) { return CountsOf(ParseMen(white), ParseMen(black)); }
 
 MaterialEntry EntryOf(const char* white, const char* black) { return MaterialEntryOf(Counts(white, black)); }
+
+// The same men with the colours exchanged.
+MaterialCounts Swapped(const MaterialCounts& c) {
+  MaterialCounts swapped;
+  for (int s = 0; s < 2; ++s) {
+    swapped.pawns[s] = c.pawns[s ^ 1];
+    swapped.knights[s] = c.knights[s ^ 1];
+    swapped.bishops[s] = c.bishops[s ^ 1];
+    swapped.rooks[s] = c.rooks[s ^ 1];
+    swapped.queens[s] = c.queens[s ^ 1];
+  }
+  return swapped;
+}
+
+// The record naming these men, in this colour order, or nullptr.
+const uint32_t* RecordOf(const MaterialCounts& c) {
+  uint32_t men = 0;
+  return PackRecordMen(c, &men) ? FindMaterialRecord(men) : nullptr;
+}
 
 // The stage rows of a traced evaluation, by name.
 int TraceRow(const Position& pos, const std::string& stage) {
@@ -84,8 +104,7 @@ TEST(InertMaterial, TableMatchesTheFormulaForSampledIndices) {
     EXPECT_EQ(entry->flags & PHASE_MASK, std::max(0, phase)) << index;
     // Configurations with pieces, no record and no small draw take the
     // pawn formula, then the small-value and bishop-pair rules.
-    uint32_t men = 0;
-    const bool has_record = PackRecordMen(c, &men) && FindMaterialRecord(men);
+    const bool has_record = RecordOf(c) || RecordOf(Swapped(c));
     const bool pieces = c.knights[0] + c.knights[1] + c.bishops[0] + c.bishops[1] + c.rooks[0] + c.rooks[1] +
                         c.queens[0] + c.queens[1] > 0;
     if (ClassifySmall(c) || has_record || !pieces) continue;
@@ -143,6 +162,126 @@ TEST(InertMaterial, GivenRecordsAndTheirMirrors) {
   for (int i = 1; i < MATERIAL_RECORD_COUNT; ++i)
     EXPECT_LE(MATERIAL_RECORDS[i - 1] & 63, MATERIAL_RECORDS[i] & 63);
   for (int i = 0; i < MATERIAL_RECORD_COUNT; ++i) EXPECT_GE(RecordCorrection(MATERIAL_RECORDS[i]), 0);
+}
+
+// Unpacks a record's men into counts.
+MaterialCounts CountsOfRecord(uint32_t record) {
+  MaterialCounts c;
+  c.queens[WHITE] = record & 1;
+  c.queens[BLACK] = record >> 1 & 1;
+  c.rooks[WHITE] = record >> 2 & 3;
+  c.rooks[BLACK] = record >> 4 & 3;
+  c.bishops[WHITE] = record >> 6 & 3;
+  c.bishops[BLACK] = record >> 8 & 3;
+  c.knights[WHITE] = record >> 10 & 3;
+  c.knights[BLACK] = record >> 12 & 3;
+  c.pawns[WHITE] = record >> 14 & 7;
+  c.pawns[BLACK] = record >> 17 & 7;
+  return c;
+}
+
+TEST(InertMaterialRecords, EveryRecordIsReachableAndOneWay) {
+  eval_test::EnsureTables();
+  ASSERT_EQ(MATERIAL_RECORD_COUNT, 1175);
+  for (int i = 0; i < MATERIAL_RECORD_COUNT; ++i) {
+    const uint32_t record = MATERIAL_RECORDS[i];
+    if (i > 0) {
+      // Sorted by group key, then by men, without duplicates.
+      const uint32_t previous = MATERIAL_RECORDS[i - 1];
+      ASSERT_LE(previous & 63, record & 63);
+      if ((previous & 63) == (record & 63)) {
+        ASSERT_LT(previous & RECORD_MEN_MASK, record & RECORD_MEN_MASK);
+      }
+    }
+    const MaterialCounts c = CountsOfRecord(record);
+    // The table's digits hold it, no small draw hides it, and its mirror
+    // is no record of its own (the lookup would take either).
+    for (int s = 0; s < 2; ++s) {
+      EXPECT_LE(c.queens[s], 1);
+      EXPECT_LE(c.rooks[s], 2);
+      EXPECT_LE(c.bishops[s], 2);
+      EXPECT_LE(c.knights[s], 2);
+    }
+    EXPECT_FALSE(ClassifySmall(c)) << i;
+    EXPECT_EQ(RecordOf(Swapped(c)), nullptr) << i;
+    EXPECT_EQ(RecordOf(c), &MATERIAL_RECORDS[i]) << i;
+    // White is the side the record lifts, never past an even score.
+    const int units = c.pawns[WHITE] - c.pawns[BLACK] +
+                      3 * (c.knights[WHITE] + c.bishops[WHITE] - c.knights[BLACK] - c.bishops[BLACK]) +
+                      5 * (c.rooks[WHITE] - c.rooks[BLACK]) + 10 * (c.queens[WHITE] - c.queens[BLACK]);
+    EXPECT_LE(units * PawnUnit + RecordCorrection(record), units == 0 ? 1460 : 0) << i;
+    EXPECT_GE(RecordCorrection(record), 0) << i;
+  }
+}
+
+TEST(InertMaterialRecords, TableCarriesEveryRecordInBothColours) {
+  eval_test::EnsureTables();
+  for (int i = 0; i < MATERIAL_RECORD_COUNT; ++i) {
+    const MaterialCounts c = CountsOfRecord(MATERIAL_RECORDS[i]);
+    int expected = RecordCorrection(MATERIAL_RECORDS[i]);
+    if (expected < 2000) expected /= 8;
+    expected += 600 * ((c.bishops[WHITE] >= 2) - (c.bishops[BLACK] >= 2));
+    auto pos = board_test::PositionFrom(FenOfCounts(c).c_str());
+    auto mirror = board_test::PositionFrom(FenOfCounts(Swapped(c)).c_str());
+    ASSERT_NE(MaterialEntryFor(*pos), nullptr) << i;
+    ASSERT_NE(MaterialEntryFor(*mirror), nullptr) << i;
+    EXPECT_EQ(MaterialEntryFor(*pos)->correction, expected) << FenOfCounts(c);
+    EXPECT_EQ(MaterialEntryFor(*mirror)->correction, -expected) << FenOfCounts(c);
+  }
+}
+
+TEST(InertMaterialRecords, TableIsColourSymmetric) {
+  eval_test::EnsureTables();
+  constexpr uint16_t PAIRED = BLACK_KING_EXPOSED | WHITE_KING_EXPOSED | BLACK_MATES_BARE | WHITE_MATES_BARE;
+  for (uint32_t index = 0; index < MATERIAL_TABLE_SIZE; ++index) {
+    const MaterialCounts c = CountsOfIndex(index);
+    const MaterialEntry entry = MaterialEntryOf(c);
+    const MaterialEntry mirror = MaterialEntryOf(Swapped(c));
+    ASSERT_EQ(entry.correction, -mirror.correction) << index;
+    ASSERT_EQ(entry.flags & ~PAIRED, mirror.flags & ~PAIRED) << index;
+    // Each colour's flag turns into the other's.
+    ASSERT_EQ((entry.flags & BLACK_KING_EXPOSED) != 0, (mirror.flags & WHITE_KING_EXPOSED) != 0) << index;
+    ASSERT_EQ((entry.flags & WHITE_MATES_BARE) != 0, (mirror.flags & BLACK_MATES_BARE) != 0) << index;
+  }
+}
+
+// The material part, in centipawns for White, of White's men against Black's.
+int MaterialCp(const char* white, const char* black) {
+  const MaterialCounts c = Counts(white, black);
+  const int units = c.pawns[WHITE] - c.pawns[BLACK] +
+                    3 * (c.knights[WHITE] + c.bishops[WHITE] - c.knights[BLACK] - c.bishops[BLACK]) +
+                    5 * (c.rooks[WHITE] - c.rooks[BLACK]) + 10 * (c.queens[WHITE] - c.queens[BLACK]);
+  return (units * PawnUnit + MaterialEntryOf(c).correction) / 32;
+}
+
+TEST(InertMaterialRecords, ClassicBalances) {
+  eval_test::EnsureTables();
+  // Drawn or nearly: a minor or the exchange more without pawns.
+  for (const auto& [white, black] : {std::pair{"RB", "R"}, std::pair{"RN", "R"}, std::pair{"BN", "N"},
+                                     std::pair{"BN", "B"}, std::pair{"QN", "Q"}, std::pair{"R", "N"},
+                                     std::pair{"R", "B"}, std::pair{"BN", "R"}, std::pair{"RR", "RB"}}) {
+    EXPECT_GT(MaterialCp(white, black), 0) << white << " v " << black;
+    EXPECT_LT(MaterialCp(white, black), 60) << white << " v " << black;
+    EXPECT_EQ(MaterialCp(black, white), -MaterialCp(white, black)) << white << " v " << black;
+  }
+  // A queen against a rook and a minor holds often; against a rook alone
+  // it wins, and a minor with a pawn more wins too.
+  EXPECT_LT(MaterialCp("Q", "RB"), 100);
+  EXPECT_GT(MaterialCp("Q", "R"), 400);
+  EXPECT_GT(MaterialCp("RBP", "R"), 300);
+  EXPECT_GT(MaterialCp("BN", ""), 500);
+  // Pawns against a minor up: each pawn of the defender takes a share.
+  EXPECT_GT(MaterialCp("RB", "R"), MaterialCp("RB", "RP"));
+  EXPECT_GT(MaterialCp("RB", "RP"), MaterialCp("RB", "RPP"));
+  EXPECT_GE(MaterialCp("RB", "RPP"), 0);
+  // Two knights against a pawn: the knights keep a little.
+  EXPECT_GT(MaterialCp("NN", "P"), 0);
+  EXPECT_LT(MaterialCp("NN", "P"), 40);
+  // The last pawn is worth little; among more pawns nearly all of it.
+  EXPECT_LT(MaterialCp("RP", "R"), 40);
+  EXPECT_LT(MaterialCp("RPP", "RP"), 40);
+  EXPECT_GT(MaterialCp("RPPPP", "RPPP"), 90);
+  EXPECT_LT(MaterialCp("NPP", "N"), 120);
 }
 
 TEST(InertMaterial, EdgeRulesOfTheTable) {
