@@ -1,8 +1,10 @@
 // Whole sessions of input lines through the real line reader and the
 // xboard or UCI command loop. The first byte chooses the protocol (odd:
 // "uci" comes first) and the rest is standard input; the session ends at
-// "quit" or at the end of the input. The fuzzing build ends every search
-// after a small budget of checkpoints, so a session takes milliseconds.
+// "quit" or at the end of the input. Afterwards the game position must be
+// whole, and stay so as every move of the record is taken back. The
+// fuzzing build ends every search after a small budget of checkpoints, so
+// a session takes milliseconds.
 #include <cstring>
 
 #include "frontend/command_loop.h"
@@ -78,5 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RunCommandLoop(1, arguments);
   }
   FuzzCheck(engine_state == EngineState::Quit, "the session ended without quitting");
+  // Whatever the session did to the game, its position is whole, at every
+  // move of the record back to the start.
+  FuzzCheck(game_length >= 0 && game_length <= GAME_MOVE_LIMIT, "game record length");
+  CheckPositionViews(game_position, "the game position is out of step after the session");
+  while (game_length > 0) {
+    TakeBack();
+    CheckPositionViews(game_position, "the game position is out of step after taking a move back");
+  }
   return 0;
 }

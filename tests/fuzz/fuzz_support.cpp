@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "board/keys.h"
 #include "frontend/console.h"
 #include "frontend/engine_init.h"
 
@@ -13,6 +14,17 @@ namespace {
 
 bool engine_ready = false;
 std::FILE* input_file = nullptr;
+
+// The key of the position computed from its board, rights, square and side.
+uint64_t KeyFromScratch(const Position& pos) {
+  uint64_t key = 0;
+  for (int sq = 0; sq < 64; ++sq)
+    if (pos.board[sq] != 0) key ^= piece_keys[pos.board[sq]][sq];
+  key ^= castle_key_sets[pos.state.castling];
+  if (pos.state.ep_square >= 0) key ^= ep_keys[pos.state.ep_square & 7];
+  if (pos.side == WHITE) key ^= side_key;
+  return key;
+}
 
 }  // namespace
 
@@ -61,4 +73,19 @@ void FuzzCheck(bool holds, const char* what) {
   if (holds) return;
   std::fprintf(stderr, "fuzz check failed: %s\n", what);
   std::abort();
+}
+
+void CheckPositionViews(const Position& pos, const char* what) {
+  for (int side = BLACK; side <= WHITE; ++side) {
+    Bitboard all = 0;
+    for (int kind = PAWN; kind <= KING; ++kind) {
+      Bitboard expected = 0;
+      for (int sq = 0; sq < 64; ++sq)
+        if (pos.board[sq] == PieceCode(side, kind)) expected |= Bitboard{1} << sq;
+      FuzzCheck(pos.bitboards[kind][side] == expected, what);
+      all |= expected;
+    }
+    FuzzCheck(pos.bitboards[ALL_PIECES][side] == all, what);
+  }
+  FuzzCheck(pos.key == KeyFromScratch(pos), what);
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "board/position.h"
+
 // Builds the attack tables, keys, a small transposition table and the
 // evaluation tables on the first call; later calls do nothing.
 void PrepareEngine();
@@ -24,6 +26,10 @@ std::string TextOf(const uint8_t* data, size_t size);
 // Reports a broken property on standard error and aborts, which the fuzzer
 // records as a crash with the input that caused it.
 void FuzzCheck(bool holds, const char* what);
+
+// The bitboards and the key of pos agree with its board array, rights,
+// en-passant square and side; `what` names the failure.
+void CheckPositionViews(const Position& pos, const char* what);
 
 // The target's entry, as libFuzzer calls it.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);

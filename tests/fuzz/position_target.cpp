@@ -8,7 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include "board/keys.h"
 #include "board/legal_moves.h"
 #include "board/make_move.h"
 #include "board/movegen.h"
@@ -186,33 +185,6 @@ std::vector<Move> PlainLegalMoves(const PlainBoard& b) {
   return legal;
 }
 
-// The key of the position computed from its board, rights, square and side.
-uint64_t KeyFromScratch(const Position& pos) {
-  uint64_t key = 0;
-  for (int sq = 0; sq < 64; ++sq)
-    if (pos.board[sq] != 0) key ^= piece_keys[pos.board[sq]][sq];
-  key ^= castle_key_sets[pos.state.castling];
-  if (pos.state.ep_square >= 0) key ^= ep_keys[pos.state.ep_square & 7];
-  if (pos.side == WHITE) key ^= side_key;
-  return key;
-}
-
-// The bitboards and the key agree with the board array.
-void CheckViews(const Position& pos, const char* when) {
-  for (int side = BLACK; side <= WHITE; ++side) {
-    Bitboard all = 0;
-    for (int kind = PAWN; kind <= KING; ++kind) {
-      Bitboard expected = 0;
-      for (int sq = 0; sq < 64; ++sq)
-        if (pos.board[sq] == PieceCode(side, kind)) expected |= Bitboard{1} << sq;
-      FuzzCheck(pos.bitboards[kind][side] == expected, when);
-      all |= expected;
-    }
-    FuzzCheck(pos.bitboards[ALL_PIECES][side] == all, when);
-  }
-  FuzzCheck(pos.key == KeyFromScratch(pos), when);
-}
-
 // The record with the move counter taken out, which make counts up.
 bool SameRecord(const Position& a, const Position& b) {
   static Position left, right;
@@ -249,7 +221,7 @@ uint64_t RealPerft2(Position& pos) {
     // SaveState records the key in the history; unmake gives back the rest.
     before_move = pos;
     MakeMove(pos, undo, move, -1);
-    CheckViews(pos, "bitboards or key out of step after a move");
+    CheckPositionViews(pos, "bitboards or key out of step after a move");
     leaves += RealLegalMoves(pos).size();
     UnmakeMove(pos, undo, move);
     FuzzCheck(SameRecord(pos, before_move), "unmake did not restore the position");
@@ -270,7 +242,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = TextOf(data, size);
   SetPosition(root, text.c_str());
   if (!PositionIsPlayable(root)) return 0;
-  CheckViews(root, "bitboards or key out of step after set-up");
+  CheckPositionViews(root, "bitboards or key out of step after set-up");
   const uint64_t plain = PlainPerft2(PlainOf(root));
   FuzzCheck(RealPerft2(root) == plain, "perft 2 differs from the plain tree");
   return 0;
