@@ -26,7 +26,7 @@ uint32_t last_self_timed_poll = 0;
 // once it is spent every search ends at its next poll, whatever depth or
 // time it was given, so that each input runs in milliseconds.
 constexpr int FUZZ_CHECKPOINTS_PER_POLL = 64;
-constexpr int FUZZ_SESSION_CHECKPOINTS = 1024;
+constexpr int FUZZ_SESSION_CHECKPOINTS = 512;
 int fuzz_checkpoints_spent = 0;
 }  // namespace
 
