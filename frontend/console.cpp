@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "frontend/engine_state.h"
+#include "platform/build_flavour.h"
 #include "platform/platform.h"
 #include "search/search_record.h"
 
@@ -39,6 +40,16 @@ void InitConsole() { platform::InitStdio(); }
 void SetLineParser(LineParser parser) { line_parser = parser; }
 
 bool InputEnded() { return input_ended; }
+
+void ResetConsole() {
+  input_ended = false;
+  search_in_progress = false;
+  line_held = false;
+  held_line_ended_input = false;
+  parse_buffer = line_buffer;
+  parse_buffer_size = LINE_BUFFER_SIZE;
+  line_parser = nullptr;
+}
 
 bool ReadLine(char* buffer, int size) {
   if (line_held) {
@@ -163,6 +174,9 @@ void TickThread(void*) {
 }  // namespace
 
 bool StartTickThread() {
+  // A fuzzing session must not wait for a thread to end: its searches time
+  // their own polls instead.
+  if constexpr (BUILD_FUZZ) return false;
   tick_stop.store(0, std::memory_order_relaxed);
   tick_done.store(0, std::memory_order_relaxed);
   if (platform::StartThread(TickThread, nullptr)) return true;

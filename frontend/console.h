@@ -63,6 +63,11 @@ void SetLineParser(LineParser parser);
 // True once standard input has ended or failed.
 bool InputEnded();
 
+// Forgets everything about the input read so far (its end, a held line,
+// the protocol's parse buffer and parser), for a caller that runs the
+// command loops again on new input in the same process.
+void ResetConsole();
+
 // Whether a search is running: input that ends under a search on the
 // clock lets that search finish and its move be played first.
 void SetSearchInProgress(bool running);

@@ -14,7 +14,14 @@ int split_root = 0;
 int split_nodes = 0;
 int table_hash_log = 0;
 
+namespace {
+constexpr int FUZZ_MAX_HASH_LOG = 3;
+}  // namespace
+
 int AllocateTranspositionTable(int hash_log) {
+  // A fuzzing build keeps the table small: its sessions share one process
+  // under a memory limit.
+  if (BUILD_FUZZ && hash_log > FUZZ_MAX_HASH_LOG) hash_log = FUZZ_MAX_HASH_LOG;
   while (!InitTranspositionTable(hash_log)) {
     if (hash_log <= 1) {
       WriteText("error: not enough memory for the transposition table");

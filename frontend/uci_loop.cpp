@@ -215,7 +215,10 @@ void RunUciLoop() {
   SetLineParser(ParseUciLine);
   SetInputPoller(PollWithNodeLimit);
   SetPollFlag(&poll_requested);
-  StartTickThread();
+  // Without the tick thread the search must time its polls itself, or
+  // "stop", the clock and the node limit would go unwatched.
+  UseSelfTimedPolls(!StartTickThread());
+  go_pending = false;
   NewGame(START_TEXT);
   RebuildLegalMoves();
   engine_state = EngineState::Waiting;

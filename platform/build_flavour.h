@@ -27,6 +27,14 @@ inline constexpr bool BUILD_64_BIT = true;
 inline constexpr bool BUILD_64_BIT = false;
 #endif
 
+// The libFuzzer build: thousands of short sessions run in one process, so
+// searches are cut short and no session leaves a thread or a large table.
+#if defined(QUORVEL_FUZZING)
+inline constexpr bool BUILD_FUZZ = true;
+#else
+inline constexpr bool BUILD_FUZZ = false;
+#endif
+
 inline constexpr bool BUILD_ACTIVE = BUILD_PERSONALITY == Personality::Active;
 inline constexpr bool BUILD_PASSIVE = BUILD_PERSONALITY == Personality::Passive;
 inline constexpr bool BUILD_INERT = BUILD_PERSONALITY == Personality::Inert;

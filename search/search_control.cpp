@@ -20,6 +20,14 @@ constexpr int CHECKPOINTS_PER_CLOCK_LOOK = 256;
 constexpr uint32_t SELF_TIMED_POLL_MS = 50;
 int checkpoints_since_look = 0;
 uint32_t last_self_timed_poll = 0;
+
+// Fuzzing builds poll by checkpoints alone, and a session (one run of a
+// command loop) has a budget of checkpoints for all its searches together:
+// once it is spent every search ends at its next poll, whatever depth or
+// time it was given, so that each input runs in milliseconds.
+constexpr int FUZZ_CHECKPOINTS_PER_POLL = 64;
+constexpr int FUZZ_SESSION_CHECKPOINTS = 512;
+int fuzz_checkpoints_spent = 0;
 }  // namespace
 
 std::atomic<uint8_t>* poll_flag = &never_raised;
@@ -29,9 +37,11 @@ void UseSelfTimedPolls(bool on) {
   self_timed_polls = on;
   checkpoints_since_look = 0;
   last_self_timed_poll = platform::TickCountMs();
+  fuzz_checkpoints_spent = 0;
 }
 
 bool SelfTimedPollDue() {
+  if constexpr (BUILD_FUZZ) return ++fuzz_checkpoints_spent % FUZZ_CHECKPOINTS_PER_POLL == 0;
   if (++checkpoints_since_look < CHECKPOINTS_PER_CLOCK_LOOK) return false;
   checkpoints_since_look = 0;
   const uint32_t now = platform::TickCountMs();
@@ -47,6 +57,11 @@ void SetPollFlag(std::atomic<uint8_t>* flag) { poll_flag = flag != nullptr ? fla
 bool PollInputOnce() { return input_poller != nullptr && input_poller(); }
 
 void TimeCheck() {
+  // Step 0. A fuzzing session that has spent its checkpoints
+  if (BUILD_FUZZ && fuzz_checkpoints_spent >= FUZZ_SESSION_CHECKPOINTS) {
+    SetState(ABORT);
+    return;
+  }
   // Step 1. Input: an interrupting command stops the search at once.
   if (PollInputOnce()) {
     SetFlags(INPUT_STOP);
