@@ -132,11 +132,10 @@ int Bishop(const PieceSide& ps, int sq) {
   return score;
 }
 
-// A fianchettoed bishop guarding the king that stands beside it.
-bool Fianchetto(const PieceSide& ps, int king_file_lo, int king_file_hi, int knight_file) {
+// A fianchettoed bishop guarding the king that stands beside it, on the
+// wing of the knight file given.
+bool Fianchetto(const PieceSide& ps, int knight_file) {
   const int king = ps.pos.king_square[ps.side];
-  const int file = FileOf(ps.mi.adjusted_king[ps.side]);
-  if (file < king_file_lo || file > king_file_hi) return false;
   const int second = SquareOf(knight_file, ps.side == WHITE ? 1 : 6);
   const int third = SquareOf(knight_file, ps.side == WHITE ? 2 : 5);
   if ((ps.own_pawns & Bit(second)) || !(ps.own_pawns & Bit(third))) return false;
@@ -162,8 +161,10 @@ int BishopGroup(const PieceSide& ps) {
       score += 30;
   }
   if (!ps.mi.endgame) {
-    if (Fianchetto(ps, 5, 7, 6)) score += 10;
-    if (Fianchetto(ps, 0, 2, 1)) score += 10;
+    // The king's wing, by its adjusted file, decides which bishop may guard it.
+    const int king_file = FileOf(ps.mi.adjusted_king[ps.side]);
+    if (king_file >= 5 && Fianchetto(ps, 6)) score += 10;
+    if (king_file <= 2 && Fianchetto(ps, 1)) score += 10;
   }
   return score;
 }
