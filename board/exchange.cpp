@@ -53,7 +53,8 @@ int32_t ExchangeValue(const Position& pos, Move move) {
     if (at_risk != EXCHANGE_VALUE[KING]) attackers = AddXray(pos, attackers, target, last);
     const int capturer = LeastValuableAttacker(pos, attackers, side);
     if (capturer < 0) break;
-    const bool pawn_promotes = KindOf(pos.board[capturer]) == PAWN && promotion_rank;
+    // The rank test first: most exchanges happen away from the last ranks.
+    const bool pawn_promotes = promotion_rank && KindOf(pos.board[capturer]) == PAWN;
     const int won = at_risk + extra + (pawn_promotes ? 900 : 0);
     if (side == mover) {
       gain += won;

@@ -30,6 +30,18 @@ Bitboard SquaresToTest(const Position& pos) {
   return to_test;
 }
 
+// Appends the rook, bishop and knight promotions of every queen promotion
+// in [list, end), the last one's first; returns the new end.
+Move* AppendUnderPromotions(const Move* list, Move* end) {
+  const int kept = static_cast<int>(end - list);
+  for (int i = kept - 1; i >= 0; --i) {
+    if (!MovePromotion(list[i])) continue;
+    const Move squares = static_cast<Move>(list[i] & 0x0FFF);
+    for (const Move kind : UNDER_PROMOTIONS) *end++ = static_cast<Move>(squares | kind);
+  }
+  return end;
+}
+
 }  // namespace
 
 int BuildLegalMoves(const Position& pos, Move* list) {
@@ -45,12 +57,10 @@ int BuildLegalMoves(const Position& pos, Move* list) {
       if (!needs_test || MoveIsLegal(pos, *move)) *end++ = *move;
     }
   }
-  const int kept = static_cast<int>(end - list);
-  for (int i = kept - 1; i >= 0; --i) {
-    if (!MovePromotion(list[i])) continue;
-    const Move squares = static_cast<Move>(list[i] & 0x0FFF);
-    for (const Move kind : UNDER_PROMOTIONS) *end++ = static_cast<Move>(squares | kind);
-  }
+  // Only a pawn one step from its last rank can promote: without one
+  // there is no list to scan.
+  const Bitboard last_but_one = pos.side == WHITE ? RANK_7 : RANK_2;
+  if (pos.bitboards[PAWN][pos.side] & last_but_one) end = AppendUnderPromotions(list, end);
   *end = 0;
   return static_cast<int>(end - list);
 }

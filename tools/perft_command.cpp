@@ -22,9 +22,11 @@ uint64_t Perft(Position& pos, int depth) {
   const int count = BuildLegalMoves(pos, moves);
   if (depth == 1) return static_cast<uint64_t>(count);
   uint64_t leaves = 0;
+  // Saved once for every move, as the search does: unmake restores the
+  // position the record was taken from.
   UndoRecord undo;
+  SaveState(pos, undo);
   for (int i = 0; i < count; ++i) {
-    SaveState(pos, undo);
     MakeMove(pos, undo, moves[i], -1);
     leaves += Perft(pos, depth - 1);
     UnmakeMove(pos, undo, moves[i]);

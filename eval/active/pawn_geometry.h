@@ -33,9 +33,11 @@ inline Bitboard PawnAttackSet(int side, Bitboard pawns) {
   return ((pawns & not_a) >> 9) | ((pawns & not_h) >> 7);
 }
 
-// Number of pawns of side (in the set `pawns`) that attack sq.
+// Number of pawns of side (in the set `pawns`) that attack sq. At most two
+// squares hold them, so two tests replace a full bit count on this hot path.
 inline int PawnsHitting(int side, Bitboard pawns, int sq) {
-  return BitCount(pawns & pawn_attacks[sq][side ^ 1]);
+  const Bitboard hitting = pawns & pawn_attacks[sq][side ^ 1];
+  return hitting ? 1 + ((hitting & (hitting - 1)) != 0) : 0;
 }
 
 // The square one step ahead for side.

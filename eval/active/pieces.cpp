@@ -86,6 +86,9 @@ struct PieceSide {
 // The square as White sees it (Black's turned top to bottom).
 int AsWhite(const PieceSide& ps, int sq) { return ps.side == WHITE ? sq : FlipRank(sq); }
 
+// King distance from sq to the enemy king, read from the start-up table.
+int EnemyKingDistance(const PieceSide& ps, int sq) { return distance[sq][ps.enemy_king]; }
+
 // No enemy pawn on a neighbouring file ahead can ever attack the square.
 bool SafeFromPawns(const PieceSide& ps, int sq) {
   return !(ps.enemy_pawns & front_span[sq][ps.side] & ~FileMask(FileOf(sq)));
@@ -117,7 +120,7 @@ int Knight(const PieceSide& ps, int sq) {
     }
     score += CentreBlock(ps, sq);
   }
-  ps.units += MINOR_TROPISM[KingDistance(sq, ps.enemy_king)];
+  ps.units += MINOR_TROPISM[EnemyKingDistance(ps, sq)];
   return score;
 }
 
@@ -125,15 +128,14 @@ int Knight(const PieceSide& ps, int sq) {
 int Bishop(const PieceSide& ps, int sq) {
   int score = BitCount(BishopAttacks(ps.pos, sq) & ps.area) - 6 + FromPrinted(table::BISHOP, ps.side, sq);
   if (FromPrinted(table::OUTPOST, ps.side, sq) && SafeFromPawns(ps, sq)) score += CentreBlock(ps, sq);
-  ps.units += MINOR_TROPISM[KingDistance(sq, ps.enemy_king)];
+  ps.units += MINOR_TROPISM[EnemyKingDistance(ps, sq)];
   return score;
 }
 
-// A fianchettoed bishop guarding the king that stands beside it.
-bool Fianchetto(const PieceSide& ps, int king_file_lo, int king_file_hi, int knight_file) {
+// A fianchettoed bishop guarding the king that stands beside it, on the
+// wing of the knight file given.
+bool Fianchetto(const PieceSide& ps, int knight_file) {
   const int king = ps.pos.king_square[ps.side];
-  const int file = FileOf(ps.mi.adjusted_king[ps.side]);
-  if (file < king_file_lo || file > king_file_hi) return false;
   const int second = SquareOf(knight_file, ps.side == WHITE ? 1 : 6);
   const int third = SquareOf(knight_file, ps.side == WHITE ? 2 : 5);
   if ((ps.own_pawns & Bit(second)) || !(ps.own_pawns & Bit(third))) return false;
@@ -159,8 +161,10 @@ int BishopGroup(const PieceSide& ps) {
       score += 30;
   }
   if (!ps.mi.endgame) {
-    if (Fianchetto(ps, 5, 7, 6)) score += 10;
-    if (Fianchetto(ps, 0, 2, 1)) score += 10;
+    // The king's wing, by its adjusted file, decides which bishop may guard it.
+    const int king_file = FileOf(ps.mi.adjusted_king[ps.side]);
+    if (king_file >= 5 && Fianchetto(ps, 6)) score += 10;
+    if (king_file <= 2 && Fianchetto(ps, 1)) score += 10;
   }
   return score;
 }
@@ -225,7 +229,7 @@ int Rook(const PieceSide& ps, int sq) {
     if (CutOffFromOpenFiles(ps, along_rank)) score -= 12;
   }
   score += RookAndPassers(ps, sq) + SeventhRankRook(ps, sq, along_rank);
-  ps.units += std::max(MINOR_TROPISM[KingDistance(sq, ps.enemy_king)], ROOK_FILE[file_distance]);
+  ps.units += std::max(MINOR_TROPISM[EnemyKingDistance(ps, sq)], ROOK_FILE[file_distance]);
   return score;
 }
 
@@ -239,7 +243,7 @@ int Queen(const PieceSide& ps, int sq) {
     score += 10;
   int file_distance = FileDistance(sq, ps.enemy_king);
   if (ps.own_pawns & FileAhead(ps.side, sq)) file_distance = 7;
-  ps.units += std::max(QUEEN_TROPISM[KingDistance(sq, ps.enemy_king)], QUEEN_FILE[file_distance]);
+  ps.units += std::max(QUEEN_TROPISM[EnemyKingDistance(ps, sq)], QUEEN_FILE[file_distance]);
   if (ps.mi.danger_index[ps.enemy] > ps.mi.danger_index[ps.side] + 4) score += 30;
   const int file = FileOf(sq), king_file = FileOf(ps.enemy_king);
   if (BitCount(ps.own_pawns) >= 5 && ((file <= 1 && king_file >= 5) || (file >= 6 && king_file <= 2)))
@@ -253,12 +257,12 @@ Bitboard MobilityArea(const Position& pos, int side) {
   return ~PawnAttackSet(side ^ 1, pos.bitboards[PAWN][side ^ 1]) & ~pos.bitboards[ALL_PIECES][side];
 }
 
-using PieceTerm = int (*)(const PieceSide&, int);
-
-// The sum of a term over every piece of one kind of a side.
-int AllOfKind(const PieceSide& ps, int kind, PieceTerm term) {
+// The sum of a term over every piece of one kind of a side. The term is a
+// template argument, not a pointer, so that it inlines into the loop.
+template <int (*Term)(const PieceSide&, int)>
+int AllOfKind(const PieceSide& ps, int kind) {
   int score = 0;
-  for (Bitboard b = ps.pos.bitboards[kind][ps.side]; b; b &= b - 1) score += term(ps, FirstBit(b));
+  for (Bitboard b = ps.pos.bitboards[kind][ps.side]; b; b &= b - 1) score += Term(ps, FirstBit(b));
   return score;
 }
 
@@ -271,16 +275,13 @@ int PieceTerms(const Position& pos, const MaterialInfo& mi, const PawnInfo& info
       {pos, mi, info, WHITE, BLACK, MobilityArea(pos, WHITE), pos.bitboards[PAWN][WHITE],
        pos.bitboards[PAWN][BLACK], mi.adjusted_king[BLACK], units[BLACK]},
   };
-  static constexpr struct {
-    int kind;
-    PieceTerm term;
-  } ORDER[4] = {{KNIGHT, Knight}, {BISHOP, Bishop}, {ROOK, Rook}, {QUEEN, Queen}};
+  // Kind by kind, Black before White: the queen term reads the units
+  // gathered so far.
   int score = 0;
-  for (const auto& step : ORDER) {
-    for (int side : {BLACK, WHITE}) {
-      score += SignOf(side) * AllOfKind(sides[side], step.kind, step.term);
-      if (step.kind == BISHOP) score += SignOf(side) * BishopGroup(sides[side]);
-    }
-  }
+  for (int side : {BLACK, WHITE}) score += SignOf(side) * AllOfKind<Knight>(sides[side], KNIGHT);
+  for (int side : {BLACK, WHITE})
+    score += SignOf(side) * (AllOfKind<Bishop>(sides[side], BISHOP) + BishopGroup(sides[side]));
+  for (int side : {BLACK, WHITE}) score += SignOf(side) * AllOfKind<Rook>(sides[side], ROOK);
+  for (int side : {BLACK, WHITE}) score += SignOf(side) * AllOfKind<Queen>(sides[side], QUEEN);
   return score;
 }

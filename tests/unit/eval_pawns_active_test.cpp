@@ -2,6 +2,7 @@
 // passer distribution, each with a position that triggers it and one that
 // just misses.
 #include "eval/active/passed_pawns.h"
+#include "eval/active/pawn_geometry.h"
 #include "eval/eval_geometry.h"
 #include "eval_test_support.h"
 
@@ -22,6 +23,17 @@ int Race(const char* fen) {
 int Passers(const char* fen) {
   auto pos = Prepared(fen);
   return PassedPawnTerms(*pos, BuildMaterialInfo(pos->material), PawnInfoOf(*pos));
+}
+
+// The short count of pawn attackers agrees with a full count on every
+// square, edge files included, for no, one and both attackers.
+TEST(EvalPawnGeometryActive, PawnsHittingCountsEveryAttacker) {
+  Prepared("4k3/8/8/8/8/8/8/4K3 w - -");  // the attack tables
+  const Bitboard sets[] = {0, ~0ULL, 0x00FF00FF00FF00FFULL, 0x5555555555555555ULL, 0x8181818181818181ULL};
+  for (const Bitboard pawns : sets)
+    for (int side : {BLACK, WHITE})
+      for (int sq = 0; sq < 64; ++sq)
+        EXPECT_EQ(PawnsHitting(side, pawns, sq), BitCount(pawns & pawn_attacks[sq][side ^ 1])) << sq;
 }
 
 TEST(EvalPawnStructureActive, DoubledPawnsEachPay) {

@@ -61,6 +61,17 @@ TEST(EvalBishopsActive, LoneBishopPaysForPawnsOnItsColour) {
   EXPECT_EQ(Pieces(light) - Pieces(dark), 24);
 }
 
+TEST(EvalBishopsActive, FianchettoGuardsTheKingOnItsWingOnly) {
+  // Only the king moves, off the wing: +10 for the guarding bishop, on
+  // either wing (nothing else here sees the White king's square).
+  EXPECT_EQ(Pieces("rr4k1/8/1nb5/8/RR6/2N3P1/5PBP/6K1 w - -") -
+                Pieces("rr4k1/8/1nb5/8/RR6/2N3P1/5PBP/4K3 w - -"),
+            10);
+  EXPECT_EQ(Pieces("rr4k1/8/1nb5/8/5RR1/1P3N2/PBP5/1K6 w - -") -
+                Pieces("rr4k1/8/1nb5/8/5RR1/1P3N2/PBP5/3K4 w - -"),
+            10);
+}
+
 TEST(EvalRooksActive, SeventhRankWithPassedPawn) {
   // Ra7: 7 file + 7 rank squares (14 - 7), open file +24, seventh +30, a
   // passed h2 pawn with the king on h8 and an empty b7-g7: +20.
