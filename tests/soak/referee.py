@@ -19,7 +19,6 @@ moment the "move" line arrives, so pipe and scheduling latency count
 against the engine; the grace (100 ms by default) covers them.
 """
 import collections
-import os
 import queue
 import re
 import subprocess
@@ -134,7 +133,8 @@ class Engine:
 
 class Game:
     """One game between two started engines; white and black are Engine
-    objects. play() returns (result, reason) or raises Fault."""
+    objects. play() leaves (result, reason) in play_result or raises
+    Fault."""
 
     def __init__(self, white, black, opening, control, grace_ms, max_plies):
         self.engines = {True: white, False: black}
@@ -149,15 +149,8 @@ class Game:
         self.ping_number = 0
         self.play_result = None
 
-    def side_of(self, engine):
-        return self.engines[True] is not engine
-
     def fault(self, engine, kind, detail):
         return Fault(kind, "white" if self.engines[True] is engine else "black", detail)
-
-    def check_alive(self, engine):
-        if engine.ended:
-            raise self.fault(engine, "crash", engine.exit_description())
 
     def read_line(self, engine, until, waiting_for):
         at, line = engine.next_line(until)
@@ -174,7 +167,7 @@ class Game:
         if claim:
             ending = self.ending() if final else None
             if ending is None or ending[0] != claim.group(1):
-                expected = f"the game goes on" if ending is None else f"{ending[0]} ({ending[1]})"
+                expected = "the game goes on" if ending is None else f"{ending[0]} ({ending[1]})"
                 raise self.fault(engine, "claim", f"claimed {line!r} where {expected}, position {self.position.fen()}")
         elif line.startswith("Illegal move"):
             raise self.fault(engine, "refused", f"{line!r} after legal moves, position {self.position.fen()}")
