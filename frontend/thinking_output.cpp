@@ -31,6 +31,12 @@ constexpr int LINE_SIZE = 48;
 // Material by piece kind, in pawns, for the continuation search.
 constexpr int MATERIAL_UNITS[7] = {0, 1, 3, 3, 5, 9, 100};
 
+// The continuation is only shown, yet it runs on the engine's clock: a full
+// capture search of a sharp middle game makes millions of moves (seconds),
+// so it looks at this many positions and then judges by material alone.
+constexpr uint32_t CONTINUATION_NODE_BUDGET = 20000;
+uint32_t continuation_nodes_left = 0;
+
 // A promotion reads like e7e8q here, not e7e8=q.
 void AppendMove(char* line, size_t size, Move move) {
   char text[MOVE_TEXT_SIZE];
@@ -64,6 +70,19 @@ int MaterialBalance(const Position& pos) {
   return pos.side == WHITE ? sum : -sum;
 }
 
+// Takes one position from the budget; false when none was left.
+bool SpendContinuationNode() {
+  if (continuation_nodes_left == 0) return false;
+  continuation_nodes_left--;
+  return true;
+}
+
+// The verdict once the budget is spent: the material, within the window.
+int MaterialWithin(const Position& pos, int alpha, int beta) {
+  const int material = MaterialBalance(pos);
+  return material < alpha ? alpha : (material > beta ? beta : material);
+}
+
 // Captures (or, in check, every evasion) of the position, legal only.
 int CaptureMoves(const Position& pos, Move* list) {
   if (pos.state.in_check) return static_cast<int>(GenEvasions(pos, list) - list);
@@ -84,8 +103,12 @@ int ShownScore(int score) {
   return score + static_cast<int>(NextRandom() & 31) - 15;
 }
 
-int CaptureSearch(Position& pos, int alpha, int beta, Move* pv) {
+namespace {
+
+// The capture search and the full-width plies above it, on the budget.
+int BudgetedCaptures(Position& pos, int alpha, int beta, Move* pv) {
   pv[0] = 0;
+  if (!SpendContinuationNode()) return MaterialWithin(pos, alpha, beta);
   int best = NO_BEST;
   if (!pos.state.in_check) {
     const int stand_pat = MaterialBalance(pos);
@@ -100,7 +123,7 @@ int CaptureSearch(Position& pos, int alpha, int beta, Move* pv) {
     Move child[LINE_SIZE];
     SaveState(pos, undo);
     MakeMove(pos, undo, moves[i], -1);
-    const int score = -CaptureSearch(pos, -beta, -alpha, child);
+    const int score = -BudgetedCaptures(pos, -beta, -alpha, child);
     UnmakeMove(pos, undo, moves[i]);
     if (score > best) {
       best = score;
@@ -112,9 +135,10 @@ int CaptureSearch(Position& pos, int alpha, int beta, Move* pv) {
   return alpha;
 }
 
-int ContinuationSearch(Position& pos, int depth, int alpha, int beta, Move* pv) {
+int BudgetedContinuation(Position& pos, int depth, int alpha, int beta, Move* pv) {
   pv[0] = 0;
-  if (depth <= 0) return CaptureSearch(pos, alpha, beta, pv);
+  if (depth <= 0) return BudgetedCaptures(pos, alpha, beta, pv);
+  if (!SpendContinuationNode()) return MaterialWithin(pos, alpha, beta);
   int best = NO_BEST;
   bool raised = false;
   MovePicker picker;
@@ -126,12 +150,12 @@ int ContinuationSearch(Position& pos, int depth, int alpha, int beta, Move* pv) 
     MakeMove(pos, undo, move, -1);
     int score;
     if (raised) {
-      score = -ContinuationSearch(pos, depth - 1, -alpha - 1, -alpha, child);
+      score = -BudgetedContinuation(pos, depth - 1, -alpha - 1, -alpha, child);
       if (score > alpha && score < beta) {
-        score = -ContinuationSearch(pos, depth - 1, -beta, -alpha, child);
+        score = -BudgetedContinuation(pos, depth - 1, -beta, -alpha, child);
       }
     } else {
-      score = -ContinuationSearch(pos, depth - 1, -beta, -alpha, child);
+      score = -BudgetedContinuation(pos, depth - 1, -beta, -alpha, child);
     }
     UnmakeMove(pos, undo, move);
     if (score > best) {
@@ -145,6 +169,18 @@ int ContinuationSearch(Position& pos, int depth, int alpha, int beta, Move* pv) 
     }
   }
   return alpha;
+}
+
+}  // namespace
+
+int ContinuationSearch(Position& pos, int depth, int alpha, int beta, Move* pv) {
+  continuation_nodes_left = CONTINUATION_NODE_BUDGET;
+  return BudgetedContinuation(pos, depth, alpha, beta, pv);
+}
+
+int CaptureSearch(Position& pos, int alpha, int beta, Move* pv) {
+  continuation_nodes_left = CONTINUATION_NODE_BUDGET;
+  return BudgetedCaptures(pos, alpha, beta, pv);
 }
 
 void FormatThinking(ThinkingRecord& record, char* line, size_t size) {

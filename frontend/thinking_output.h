@@ -23,6 +23,8 @@ void PrintThinking(ThinkingRecord& record);
 void PrintMoveThinking(Move move);
 
 // The short search behind that continuation: fail-hard, on material alone,
-// full width for `depth` plies and then captures. `pv` gets the line.
+// full width for `depth` plies and then captures. `pv` gets the line. Each
+// call looks at a bounded number of positions; past them it judges by the
+// material on the board, so the line costs the engine's clock next to nothing.
 int ContinuationSearch(Position& pos, int depth, int alpha, int beta, Move* pv);
 int CaptureSearch(Position& pos, int alpha, int beta, Move* pv);

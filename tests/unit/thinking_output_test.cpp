@@ -41,4 +41,26 @@ TEST(ThinkingOutput, CaptureSearchStandsPatWithoutCaptures) {
   EXPECT_EQ(line[0], 0);
 }
 
+TEST(ThinkingOutput, ContinuationStaysSmallInSharpPositions) {
+  // From a soak game: a full capture search here made 11 million moves and
+  // took the engine's clock past its flag after an ordinary move.
+  for (const char* fen : {"r3k1nr/n3q1b1/p2p1p2/1pp3pp/4Ppb1/PNQP4/1PP2KPP/RNB2B1R w kq - 1 15",
+                          "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -"}) {
+    auto pos = board_test::PositionFrom(fen);
+    const uint64_t key = pos->key;
+    const uint64_t before = pos->nodes;
+    Move line[64];
+    const int score = ContinuationSearch(*pos, 2, -29800, 29800, line);
+    EXPECT_LT(pos->nodes - before, 50000u) << fen;
+    EXPECT_NE(line[0], 0) << fen;
+    EXPECT_GT(score, -29800) << fen;
+    EXPECT_LT(score, 29800) << fen;
+    EXPECT_EQ(pos->key, key) << fen;
+    // Each call has the whole budget again.
+    const uint64_t again = pos->nodes;
+    ContinuationSearch(*pos, 2, -29800, 29800, line);
+    EXPECT_EQ(pos->nodes - again, again - before) << fen;
+  }
+}
+
 }  // namespace
