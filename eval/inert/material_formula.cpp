@@ -96,19 +96,23 @@ int PawnFormula(const MaterialCounts& c) {
   return value[BLACK] * c.pawns[BLACK] - value[WHITE] * c.pawns[WHITE] + ConfigTable(c) - CONFIG_NONE;
 }
 
+MaterialCounts ColoursSwapped(const MaterialCounts& c) {
+  MaterialCounts swapped;
+  for (int s = 0; s < 2; ++s) {
+    swapped.pawns[s] = c.pawns[s ^ 1];
+    swapped.knights[s] = c.knights[s ^ 1];
+    swapped.bishops[s] = c.bishops[s ^ 1];
+    swapped.rooks[s] = c.rooks[s ^ 1];
+    swapped.queens[s] = c.queens[s ^ 1];
+  }
+  return swapped;
+}
+
 int MaterialFormula(const MaterialCounts& c) {
   uint32_t men;
   if (PackRecordMen(c, &men)) {
     if (const uint32_t* record = FindMaterialRecord(men)) return RecordCorrection(*record);
-    MaterialCounts swapped;
-    for (int s = 0; s < 2; ++s) {
-      swapped.pawns[s] = c.pawns[s ^ 1];
-      swapped.knights[s] = c.knights[s ^ 1];
-      swapped.bishops[s] = c.bishops[s ^ 1];
-      swapped.rooks[s] = c.rooks[s ^ 1];
-      swapped.queens[s] = c.queens[s ^ 1];
-    }
-    if (PackRecordMen(swapped, &men))
+    if (PackRecordMen(ColoursSwapped(c), &men))
       if (const uint32_t* record = FindMaterialRecord(men)) return -RecordCorrection(*record);
   }
   return PawnFormula(c);

@@ -33,6 +33,9 @@ struct MaterialCounts {
   int queens[2];
 };
 
+// The same men with the colours exchanged.
+MaterialCounts ColoursSwapped(const MaterialCounts& counts);
+
 // The configuration an index names (index below MATERIAL_TABLE_SIZE).
 MaterialCounts CountsOfIndex(uint32_t index);
 

@@ -26,19 +26,6 @@ MaterialCounts Counts(const char* white, const char* black) { return CountsOf(Pa
 
 MaterialEntry EntryOf(const char* white, const char* black) { return MaterialEntryOf(Counts(white, black)); }
 
-// The same men with the colours exchanged.
-MaterialCounts Swapped(const MaterialCounts& c) {
-  MaterialCounts swapped;
-  for (int s = 0; s < 2; ++s) {
-    swapped.pawns[s] = c.pawns[s ^ 1];
-    swapped.knights[s] = c.knights[s ^ 1];
-    swapped.bishops[s] = c.bishops[s ^ 1];
-    swapped.rooks[s] = c.rooks[s ^ 1];
-    swapped.queens[s] = c.queens[s ^ 1];
-  }
-  return swapped;
-}
-
 // The record naming these men, in this colour order, or nullptr.
 const uint32_t* RecordOf(const MaterialCounts& c) {
   uint32_t men = 0;
@@ -104,7 +91,7 @@ TEST(InertMaterial, TableMatchesTheFormulaForSampledIndices) {
     EXPECT_EQ(entry->flags & PHASE_MASK, std::max(0, phase)) << index;
     // Configurations with pieces, no record and no small draw take the
     // pawn formula, then the small-value and bishop-pair rules.
-    const bool has_record = RecordOf(c) || RecordOf(Swapped(c));
+    const bool has_record = RecordOf(c) || RecordOf(ColoursSwapped(c));
     const bool pieces = c.knights[0] + c.knights[1] + c.bishops[0] + c.bishops[1] + c.rooks[0] + c.rooks[1] +
                         c.queens[0] + c.queens[1] > 0;
     if (ClassifySmall(c) || has_record || !pieces) continue;
@@ -203,7 +190,7 @@ TEST(InertMaterialRecords, EveryRecordIsReachableAndOneWay) {
       EXPECT_LE(c.knights[s], 2);
     }
     EXPECT_FALSE(ClassifySmall(c)) << i;
-    EXPECT_EQ(RecordOf(Swapped(c)), nullptr) << i;
+    EXPECT_EQ(RecordOf(ColoursSwapped(c)), nullptr) << i;
     EXPECT_EQ(RecordOf(c), &MATERIAL_RECORDS[i]) << i;
     // White is the side the record lifts, never past an even score.
     const int units = c.pawns[WHITE] - c.pawns[BLACK] +
@@ -222,7 +209,7 @@ TEST(InertMaterialRecords, TableCarriesEveryRecordInBothColours) {
     if (expected < 2000) expected /= 8;
     expected += 600 * ((c.bishops[WHITE] >= 2) - (c.bishops[BLACK] >= 2));
     auto pos = board_test::PositionFrom(FenOfCounts(c).c_str());
-    auto mirror = board_test::PositionFrom(FenOfCounts(Swapped(c)).c_str());
+    auto mirror = board_test::PositionFrom(FenOfCounts(ColoursSwapped(c)).c_str());
     ASSERT_NE(MaterialEntryFor(*pos), nullptr) << i;
     ASSERT_NE(MaterialEntryFor(*mirror), nullptr) << i;
     EXPECT_EQ(MaterialEntryFor(*pos)->correction, expected) << FenOfCounts(c);
@@ -236,7 +223,7 @@ TEST(InertMaterialRecords, TableIsColourSymmetric) {
   for (uint32_t index = 0; index < MATERIAL_TABLE_SIZE; ++index) {
     const MaterialCounts c = CountsOfIndex(index);
     const MaterialEntry entry = MaterialEntryOf(c);
-    const MaterialEntry mirror = MaterialEntryOf(Swapped(c));
+    const MaterialEntry mirror = MaterialEntryOf(ColoursSwapped(c));
     ASSERT_EQ(entry.correction, -mirror.correction) << index;
     ASSERT_EQ(entry.flags & ~PAIRED, mirror.flags & ~PAIRED) << index;
     // Each colour's flag turns into the other's.
