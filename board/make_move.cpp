@@ -242,6 +242,32 @@ void UnmakeMove(Position& pos, const UndoRecord& undo, Move move) {
   pos.board[victim_square] = static_cast<int8_t>(capture_square >= 0 ? victim : 0);
 }
 
+uint64_t KeyAfterMove(const Position& pos, Move move) {
+  const int side = pos.side, enemy = side ^ 1;
+  const int from = MoveFrom(move), to = MoveTo(move);
+  const int piece = pos.board[from], kind = KindOf(piece);
+  const int kept = castle_mask[from] & castle_mask[to];
+  uint64_t key = pos.key ^ side_key ^ castle_key_sets[pos.state.castling & ~kept];
+  if (pos.state.ep_square >= 0) key ^= ep_keys[pos.state.ep_square & 7];
+  key ^= piece_keys[piece][from] ^ piece_keys[piece][to];
+  if (pos.board[to] != 0) key ^= piece_keys[pos.board[to]][to];
+  if (kind == KING && std::abs(to - from) == 2) {
+    int rook_from, rook_to;
+    CastlingRookSquares(to, rook_from, rook_to);
+    const int rook = PieceCode(side, ROOK);
+    key ^= piece_keys[rook][rook_from] ^ piece_keys[rook][rook_to];
+  } else if (kind == PAWN) {
+    if (std::abs(to - from) == 16) {
+      if (ep_neighbours[to] & pos.bitboards[PAWN][enemy]) key ^= ep_keys[to & 7];
+    } else if (MoveIsEnPassant(move)) {
+      key ^= piece_keys[PieceCode(enemy, PAWN)][to - pawn_step[side]];
+    }
+  }
+  if (const int promotion = MovePromotion(move))
+    key ^= piece_keys[PieceCode(side, promotion)][to] ^ piece_keys[piece][to];
+  return key;
+}
+
 void MakeNull(Position& pos) {
   ++pos.ply;
   ++pos.game_ply;

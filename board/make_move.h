@@ -18,6 +18,10 @@ void MakeMove(Position& pos, UndoRecord& undo, Move move, int check_hint);
 // Exact inverse of SaveState followed by MakeMove with the same undo and move.
 void UnmakeMove(Position& pos, const UndoRecord& undo, Move move);
 
+// The key the position will have after the pseudo-legal move, without
+// making it; lets the search start loading a child's table entries early.
+uint64_t KeyAfterMove(const Position& pos, Move move);
+
 // Passes the turn (after SaveState); resets the fifty-move clock.
 void MakeNull(Position& pos);
 

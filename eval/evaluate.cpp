@@ -21,6 +21,10 @@ void PrefetchEvaluation(const Position& pos) {
   if constexpr (BUILD_ACTIVE) PrefetchPawnCache(pos.pawn_key);
 }
 
+void PrefetchEvaluationByKey(uint64_t key) {
+  if constexpr (!BUILD_INERT) PrefetchEvalCache(key);
+}
+
 void PrepareEvaluation(bool new_game, int root_side, int root_castling) {
   if (new_game) {
     ClearEvalCaches();

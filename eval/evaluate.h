@@ -17,6 +17,10 @@ int EvaluateWithTrace(const Position& pos, EvalTrace& trace);
 // Starts loading the cache entries Evaluate will probe for the position.
 void PrefetchEvaluation(const Position& pos);
 
+// Starts loading the cache entry Evaluate will probe for a position that
+// is not made yet, known by its key alone.
+void PrefetchEvaluationByKey(uint64_t key);
+
 // New game (new_game = true): clears the caches. Before each search
 // (new_game = false): remembers the root side and castling rights and
 // weights the king-danger tables towards the root side.

@@ -41,6 +41,7 @@ void InitQuiescePicker(QuiescePicker& p, Position& pos, bool allow_checks) {
     if (key < 0) continue;  // losing captures are not searched here
     p.moves[p.count] = *m;
     p.keys[p.count++] = static_cast<int16_t>(key);
+    PrefetchEvaluationByKey(KeyAfterMove(pos, *m));
   }
   SortMoves(p.moves, p.keys, p.count);
 }

@@ -220,6 +220,31 @@ TEST(MakeUnmake, KeyHookSeesTheFinalKeysOfEveryNewPosition) {
   key_known_hook = installed;
 }
 
+// The early key the search prefetches by must be the key the move makes:
+// castling, en passant, promotions and lost rights included.
+TEST(MakeUnmake, KeyAfterMoveForeseesTheKeyOfEveryMove) {
+  board_test::Lcg random{77};
+  for (const char* fen : SamplePositions()) {
+    auto pos = PositionFrom(fen);
+    UndoRecord played;  // the walk is never taken back
+    for (int ply = 0; ply < 40; ++ply) {
+      const std::vector<Move> moves = LegalMoves(*pos);
+      if (moves.empty()) break;
+      for (const Move move : moves) {
+        const uint64_t foreseen = KeyAfterMove(*pos, move);
+        UndoRecord undo;
+        SaveState(*pos, undo);
+        MakeMove(*pos, undo, move, -1);
+        EXPECT_EQ(foreseen, pos->key) << fen << " ply " << ply << " move " << move;
+        UnmakeMove(*pos, undo, move);
+      }
+      const Move move = moves[random.Next(static_cast<uint32_t>(moves.size()))];
+      SaveState(*pos, played);
+      MakeMove(*pos, played, move, -1);
+    }
+  }
+}
+
 TEST(MakeUnmake, LongGamesStayInsideTheKeyHistory) {
   // Knight shuffles far beyond the 1024 history slots, then back again:
   // nothing is written outside the record and recent plies unmake exactly.
