@@ -1,8 +1,8 @@
 // Knights, bishops, rooks and queens.
-#include <initializer_list>
 #include "eval/active/pieces.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "eval/active/pawn_geometry.h"
 
