@@ -16,13 +16,13 @@ int EvaluateWithTrace(const Position& pos, EvalTrace& trace) {
   return EvaluatePersonality(pos, &trace);
 }
 
-void PrefetchEvaluation(const Position& pos) {
-  if constexpr (!BUILD_INERT) PrefetchEvalCache(pos.key);
-  if constexpr (BUILD_ACTIVE) PrefetchPawnCache(pos.pawn_key);
+void PrefetchEvaluationByKey(uint64_t key) {
+  if constexpr (!BUILD_INERT) PrefetchEvalCache(key);  // the Inert evaluation keeps no cache
 }
 
-void PrefetchEvaluationByKey(uint64_t key) {
-  if constexpr (!BUILD_INERT) PrefetchEvalCache(key);
+void PrefetchEvaluation(const Position& pos) {
+  PrefetchEvaluationByKey(pos.key);
+  if constexpr (BUILD_ACTIVE) PrefetchPawnCache(pos.pawn_key);
 }
 
 void PrepareEvaluation(bool new_game, int root_side, int root_castling) {
