@@ -1,6 +1,8 @@
 #include "search/move_picker.h"
 
 #include "board/exchange.h"
+#include "board/make_move.h"
+#include "eval/evaluate.h"
 #include "search/history.h"
 
 namespace {
@@ -47,7 +49,9 @@ bool KillerPlayable(const MovePicker& p, Move move) {
 }  // namespace
 
 // Stage 2: captures split into the good list (sorted now) and the losing
-// list (sorted when stage 7 starts). The hash move was tried already.
+// list (sorted when stage 7 starts). The hash move was tried already. The
+// good captures are nearly always searched: their children's evaluation
+// entries start loading now.
 void GenerateCaptures(MovePicker& p) {
   Move generated[MAX_MOVES];
   const int n = ListLength(generated, GenCaptures(*p.pos, generated));
@@ -62,6 +66,7 @@ void GenerateCaptures(MovePicker& p) {
     } else {
       p.moves[p.count] = move;
       p.keys[p.count++] = Key16(key);
+      PrefetchEvaluationByKey(KeyAfterMove(*p.pos, move));
     }
   }
   SortMoves(p.moves, p.keys, p.count);
@@ -154,6 +159,11 @@ bool InitPicker(MovePicker& p, const SearchThread& t, Position& pos, Move hash_m
   p.count = ListLength(p.moves, GenEvasions(pos, p.moves));
   OrderEvasions(t, pos, p.moves, p.keys, p.count, hash_move);
   return p.count <= 1;
+}
+
+Move PeekNextMove(const MovePicker& p) {
+  const bool listed = p.stage == STAGE_EVASIONS || p.stage == STAGE_GOOD_CAPTURES || p.stage == STAGE_QUIET;
+  return listed && p.cursor < p.count ? p.moves[p.cursor] : 0;
 }
 
 Move NextMove(MovePicker& p) {

@@ -75,6 +75,11 @@ bool InitPicker(MovePicker& picker, const SearchThread& t, Position& pos, Move h
 // The next legal move, 0 when the node is exhausted; sets history_ratio.
 Move NextMove(MovePicker& picker);
 
+// The listed move NextMove will look at next, or 0 when it must first move
+// to another stage. It may still be rejected as illegal: a hint for
+// loading memory early, not a move to search.
+Move PeekNextMove(const MovePicker& picker);
+
 // The test a move from SharedNextMove still needs before it is searched.
 enum class MoveCheck : uint8_t {
   None,   // a pre-validated evasion

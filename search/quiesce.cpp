@@ -235,8 +235,10 @@ int QuiesceEvasions(SearchThread& t, int alpha, int beta, int qdepth, Move* pv) 
     beta = upper;
   }
   if (count < 0) count = static_cast<int>(GenEvasions(pos, moves) - moves);
-  // Step 5. Order
+  // Step 5. Order; every evasion is searched, so all their children's
+  // evaluation entries start loading now
   OrderCaptureEvasions(t, pos, moves, keys, count);
+  for (int i = 0; i < count; ++i) PrefetchEvaluationByKey(KeyAfterMove(pos, moves[i]));
   // Step 6. Save the position once for every move
   UndoRecord undo;
   SaveState(pos, undo);

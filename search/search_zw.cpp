@@ -36,6 +36,19 @@ bool SoundCheck(const Position& pos, Move move) {
   return ExchangeValue(pos, move) >= CHECK_EXCHANGE_FLOOR;
 }
 
+// While one move is searched, the memory the next listed move's child
+// will probe arrives: its bucket and evaluation entry, or at depth 1,
+// where the child is mostly a quiescence node, the evaluation entry alone.
+void PrefetchNextChild(const MovePicker& picker, const Position& pos, int depth) {
+  const Move next = PeekNextMove(picker);
+  if (next == 0) return;
+  const uint64_t key = KeyAfterMove(pos, next);
+  if (depth >= 2)
+    PrefetchHashEntries(key);
+  else
+    PrefetchEvaluationByKey(key);
+}
+
 // Step 13. A cut-off: learning, a lower-bound store, the score.
 int FinishCutoff(SearchThread& t, uint64_t key, Move move, int depth, int best,
                  const Move* searched, int searched_count) {
@@ -195,6 +208,7 @@ int SearchZW(SearchThread& t, int beta, int depth, Move* pv) {
       }
     }
     // Step 12e. Search the move; a reduced fail-high is searched again
+    PrefetchNextChild(picker, pos, depth);
     MakeMove(pos, undo, move, check_hint);
     int v = -SearchZW(t, 1 - beta, new_depth - (reduced ? 1 : 0), child_pv);
     if (reduced && v >= beta) v = -SearchZW(t, 1 - beta, new_depth, child_pv);

@@ -60,18 +60,27 @@ int VictimPriority(const TTData& d) {
   return (age_distance[d.age] * 256 - d.depth) * 4 - d.bound;
 }
 
+void PrefetchBucket(uint64_t key) {
+  const TTEntry* bucket = Bucket(key);
+  // Buckets are not aligned: the four entries may span two cache lines.
+  platform::Prefetch(bucket);
+  platform::Prefetch(bucket + BUCKET_SIZE - 1);
+}
+
 // Installed as the board's key hook: a new position's bucket and
 // evaluation entries start loading while make finishes and the search
 // gets to its probes.
 void PrefetchPositionEntries(const Position& pos) {
-  const TTEntry* bucket = Bucket(pos.key);
-  // Buckets are not aligned: the four entries may span two cache lines.
-  platform::Prefetch(bucket);
-  platform::Prefetch(bucket + BUCKET_SIZE - 1);
+  PrefetchBucket(pos.key);
   PrefetchEvaluation(pos);
 }
 
 }  // namespace
+
+void PrefetchHashEntries(uint64_t key) {
+  PrefetchBucket(key);
+  PrefetchEvaluationByKey(key);
+}
 
 uint64_t PackTTData(Move move, int depth, int bound, int age, int score, uint64_t reserved) {
   return static_cast<uint64_t>(move) | (static_cast<uint64_t>(depth & 0xFF) << 16) |

@@ -64,6 +64,10 @@ void FreeTranspositionTable();
 // the two match cases.
 void StoreHash(uint64_t key, Move move, int depth, int bound, int score);
 
+// Starts loading the bucket and the evaluation entry of a position not
+// made yet, known by its key alone.
+void PrefetchHashEntries(uint64_t key);
+
 // Plain look-up: true when an entry matches; its fields go to *found.
 bool ProbeHash(uint64_t key, TTData* found);
 
