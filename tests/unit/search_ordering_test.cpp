@@ -113,6 +113,35 @@ TEST(MovePicker, SharedSourceGivesNextMovesSequenceOnceChecked) {
   }
 }
 
+// The search loads memory for the peeked move while it searches the one
+// before: a legal peeked move must be the very next one handed out.
+TEST(MovePicker, PeekNamesTheNextMoveUnlessItIsIllegal) {
+  for (const char* fen : PICKER_POSITIONS) {
+    auto pos = NewGame(fen);
+    const std::vector<Move> legal = SortedLegal(*pos);
+    if (!legal.empty()) main_search.killers[pos->ply][0] = legal[legal.size() / 2];
+    for (Move hash_move : {Move{0}, legal.empty() ? Move{0} : legal.back()}) {
+      MovePicker picker;
+      InitPicker(picker, main_search, *pos, hash_move);
+      int peeked = 0;
+      for (;;) {
+        const Move peek = PeekNextMove(picker);
+        const Move next = NextMove(picker);
+        if (peek != 0) {
+          ++peeked;
+          if (MoveIsLegal(*pos, peek)) {
+            EXPECT_EQ(next, peek) << fen;
+          }
+        }
+        if (next == 0) break;
+      }
+      if (legal.size() > 2) {
+        EXPECT_GT(peeked, 0) << fen;
+      }
+    }
+  }
+}
+
 TEST(MovePicker, StagesRunHashCapturesKillersQuietLosing) {
   // White: e4xd5 does not lose; Nc3xd5 and Qd1xd5 lose to e6xd5, the
   // queen more. A quiet hash move comes before all of them.

@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+"""Compares the bench speed of two builds of the developer tool.
+
+Each round starts both benches at once, pinned to the same core, so the
+kernel time-slices them: whatever the machine does meanwhile (memory speed
+drifting, other guests on the host) slows both alike, and the ratio of
+their nodes per second stays steady where alternating runs swing by tens
+of percent. The order of starting swaps every two rounds and the core
+every round. Bench times processor time, so sharing the core does not
+halve the figures.
+
+The program that finishes later runs its last part alone, which favours
+it a little: the ratio leans towards 1, never away from it.
+
+    tools/compare_bench.py [--rounds N] [--depth D] OLD_TOOL NEW_TOOL
+"""
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+
+
+def start_bench(tool, core, depth):
+    command = ["taskset", "-c", str(core), tool, "bench"]
+    if depth:
+        command.append(str(depth))
+    return subprocess.Popen(command, stdout=subprocess.PIPE, text=True)
+
+
+def nodes_per_second(process):
+    """The last line of bench reads 'N nodes M nps'."""
+    output, _ = process.communicate()
+    if process.returncode != 0:
+        sys.exit(f"bench failed with exit code {process.returncode}")
+    fields = output.strip().splitlines()[-1].split()
+    return int(fields[0]), int(fields[2])
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("old")
+    parser.add_argument("new")
+    parser.add_argument("--rounds", type=int, default=8)
+    parser.add_argument("--depth", type=int, default=0, help="bench depth (default: the tool's)")
+    args = parser.parse_args()
+    cores = sorted(os.sched_getaffinity(0))
+    old_speeds, new_speeds, ratios = [], [], []
+    for round_index in range(args.rounds):
+        core = cores[round_index % len(cores)]
+        if round_index % 4 < 2:
+            old = start_bench(args.old, core, args.depth)
+            new = start_bench(args.new, core, args.depth)
+        else:
+            new = start_bench(args.new, core, args.depth)
+            old = start_bench(args.old, core, args.depth)
+        old_nodes, old_nps = nodes_per_second(old)
+        new_nodes, new_nps = nodes_per_second(new)
+        if old_nodes != new_nodes:
+            print(f"note: the signatures differ ({old_nodes} and {new_nodes})")
+        old_speeds.append(old_nps)
+        new_speeds.append(new_nps)
+        ratios.append(new_nps / old_nps)
+        print(f"round {round_index + 1}: old {old_nps} new {new_nps} ratio {new_nps / old_nps:.3f}")
+    print(f"median nps: old {statistics.median(old_speeds):.0f} new {statistics.median(new_speeds):.0f}")
+    print(f"ratio new/old: median {statistics.median(ratios):.3f} "
+          f"(min {min(ratios):.3f}, max {max(ratios):.3f})")
+
+
+if __name__ == "__main__":
+    main()
