@@ -2,11 +2,11 @@
 // start-up, the banner, the command loop of the protocol the front end
 // speaks, and the end.
 #include "frontend/banner.h"
-#include "frontend/command_loop.h"
+#include "frontend/xboard/command_loop.h"
 #include "frontend/console.h"
 #include "frontend/engine_init.h"
 #include "frontend/options.h"
-#include "frontend/uci_loop.h"
+#include "frontend/uci/loop.h"
 #include "platform/build_flavour.h"
 #include "platform/platform.h"
 

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "frontend/book_format.h"
-#include "frontend/book_probe.h"
+#include "frontend/book/format.h"
+#include "frontend/book/probe.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

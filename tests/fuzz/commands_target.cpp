@@ -7,16 +7,16 @@
 // a session takes milliseconds.
 #include <cstring>
 
-#include "frontend/command_loop.h"
-#include "frontend/commands.h"
+#include "frontend/xboard/command_loop.h"
+#include "frontend/xboard/commands.h"
 #include "frontend/console.h"
 #include "frontend/engine_init.h"
 #include "frontend/engine_state.h"
 #include "frontend/game.h"
-#include "frontend/ping.h"
+#include "frontend/xboard/ping.h"
 #include "frontend/search_handover.h"
-#include "frontend/uci_loop.h"
-#include "frontend/uci_position.h"
+#include "frontend/uci/loop.h"
+#include "frontend/uci/position.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

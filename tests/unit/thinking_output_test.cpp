@@ -4,7 +4,7 @@
 #include "board/random_state.h"
 #include "board/set_position.h"
 #include "board_test_support.h"
-#include "frontend/thinking_output.h"
+#include "frontend/xboard/thinking_output.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include "board/legal_moves.h"
 #include "board_test_support.h"
-#include "frontend/uci_go.h"
-#include "frontend/uci_options.h"
-#include "frontend/uci_output.h"
-#include "frontend/uci_text.h"
+#include "frontend/uci/go.h"
+#include "frontend/uci/options.h"
+#include "frontend/uci/output.h"
+#include "frontend/uci/text.h"
 #include "search/search.h"
 
 namespace {

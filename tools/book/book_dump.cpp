@@ -8,7 +8,7 @@
 #include "board/make_move.h"
 #include "board/movegen.h"
 #include "board/set_position.h"
-#include "frontend/book_format.h"
+#include "frontend/book/format.h"
 
 namespace {
 

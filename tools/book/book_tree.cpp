@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "frontend/book_format.h"
+#include "frontend/book/format.h"
 
 int BookTree::AddMove(int parent, Move move, uint64_t points) {
   int child = -1;

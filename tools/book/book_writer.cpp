@@ -1,6 +1,6 @@
 #include "tools/book/book_writer.h"
 
-#include "frontend/book_format.h"
+#include "frontend/book/format.h"
 
 namespace {
 

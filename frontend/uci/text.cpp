@@ -1,4 +1,4 @@
-#include "frontend/uci_text.h"
+#include "frontend/uci/text.h"
 
 #include <cstring>
 

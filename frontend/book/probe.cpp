@@ -1,7 +1,7 @@
-#include "frontend/book_probe.h"
+#include "frontend/book/probe.h"
 
 #include "board/random_state.h"
-#include "frontend/book_format.h"
+#include "frontend/book/format.h"
 #include "platform/platform.h"
 
 namespace {

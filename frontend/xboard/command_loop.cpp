@@ -1,21 +1,21 @@
-#include "frontend/command_loop.h"
+#include "frontend/xboard/command_loop.h"
 
 #include <cstring>
 
 #include "board/draw_rules.h"
 #include "board/legal_moves.h"
 #include "board/set_position.h"
-#include "frontend/analysis.h"
-#include "frontend/book.h"
-#include "frontend/commands.h"
+#include "frontend/xboard/analysis.h"
+#include "frontend/book/book.h"
+#include "frontend/xboard/commands.h"
 #include "frontend/console.h"
 #include "frontend/engine_init.h"
 #include "frontend/engine_state.h"
 #include "frontend/game.h"
 #include "frontend/move_text.h"
-#include "frontend/ping.h"
+#include "frontend/xboard/ping.h"
 #include "frontend/search_handover.h"
-#include "frontend/thinking_output.h"
+#include "frontend/xboard/thinking_output.h"
 #include "search/search.h"
 #include "search/search_record.h"
 

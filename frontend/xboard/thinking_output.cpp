@@ -1,4 +1,4 @@
-#include "frontend/thinking_output.h"
+#include "frontend/xboard/thinking_output.h"
 
 #include <cstdio>
 #include <cstring>

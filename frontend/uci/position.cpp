@@ -1,4 +1,4 @@
-#include "frontend/uci_position.h"
+#include "frontend/uci/position.h"
 
 #include <cstdio>
 #include <cstring>
@@ -6,8 +6,8 @@
 #include "board/set_position.h"
 #include "frontend/engine_state.h"
 #include "frontend/game.h"
-#include "frontend/uci_output.h"
-#include "frontend/uci_text.h"
+#include "frontend/uci/output.h"
+#include "frontend/uci/text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "frontend/book.h"
+#include "frontend/book/book.h"
 
-#include "frontend/book_format.h"
-#include "frontend/book_probe.h"
+#include "frontend/book/format.h"
+#include "frontend/book/probe.h"
 #include "frontend/engine_state.h"
 #include "frontend/game.h"
 

@@ -1,4 +1,4 @@
-#include "frontend/uci_options.h"
+#include "frontend/uci/options.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,8 +8,8 @@
 #include "frontend/engine_init.h"
 #include "frontend/engine_state.h"
 #include "frontend/options.h"
-#include "frontend/uci_output.h"
-#include "frontend/uci_text.h"
+#include "frontend/uci/output.h"
+#include "frontend/uci/text.h"
 #include "platform/build_flavour.h"
 #include "search/parallel_search.h"
 

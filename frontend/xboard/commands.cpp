@@ -1,14 +1,14 @@
-#include "frontend/commands.h"
+#include "frontend/xboard/commands.h"
 
 #include <cstring>
 
-#include "frontend/analysis.h"
+#include "frontend/xboard/analysis.h"
 #include "frontend/console.h"
 #include "frontend/engine_state.h"
 #include "frontend/game.h"
 #include "frontend/move_text.h"
 #include "frontend/options.h"
-#include "frontend/ping.h"
+#include "frontend/xboard/ping.h"
 #include "frontend/search_handover.h"
 #include "search/search_record.h"
 

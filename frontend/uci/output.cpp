@@ -1,4 +1,4 @@
-#include "frontend/uci_output.h"
+#include "frontend/uci/output.h"
 
 #include <cinttypes>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "frontend/analysis.h"
+#include "frontend/xboard/analysis.h"
 
 #include <cstring>
 
@@ -7,7 +7,7 @@
 #include "frontend/game.h"
 #include "frontend/move_text.h"
 #include "frontend/search_handover.h"
-#include "frontend/thinking_output.h"
+#include "frontend/xboard/thinking_output.h"
 #include "search/search_record.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "frontend/ping.h"
+#include "frontend/xboard/ping.h"
 
 #include "frontend/console.h"
 #include "frontend/engine_state.h"

@@ -1,22 +1,22 @@
-#include "frontend/uci_loop.h"
+#include "frontend/uci/loop.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "board/legal_moves.h"
 #include "frontend/banner.h"
-#include "frontend/book.h"
+#include "frontend/book/book.h"
 #include "frontend/console.h"
 #include "frontend/engine_init.h"
 #include "frontend/engine_state.h"
 #include "frontend/game.h"
 #include "frontend/game_reset.h"
 #include "frontend/search_handover.h"
-#include "frontend/uci_go.h"
-#include "frontend/uci_options.h"
-#include "frontend/uci_output.h"
-#include "frontend/uci_position.h"
-#include "frontend/uci_text.h"
+#include "frontend/uci/go.h"
+#include "frontend/uci/options.h"
+#include "frontend/uci/output.h"
+#include "frontend/uci/position.h"
+#include "frontend/uci/text.h"
 #include "search/search.h"
 #include "search/search_record.h"
 

@@ -1,12 +1,12 @@
-#include "frontend/uci_go.h"
+#include "frontend/uci/go.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "frontend/engine_state.h"
-#include "frontend/uci_output.h"
-#include "frontend/uci_text.h"
+#include "frontend/uci/output.h"
+#include "frontend/uci/text.h"
 #include "search/time_budget.h"
 
 namespace {
