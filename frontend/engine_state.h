@@ -50,6 +50,7 @@ extern uint32_t fixed_move_ms;     // "st" N: N * 1000
 extern int32_t depth_limit;        // "sd" N
 extern int32_t draw_score;         // "draw_score" N (stored only)
 extern char opponent_name[OPPONENT_NAME_SIZE];
+extern int32_t multi_pv;           // UCI "MultiPV", xboard "option MultiPV=N": 1 .. 64
 
 // The start position text, and the text the next new game is set up from.
 extern const char START_TEXT[];

@@ -35,6 +35,8 @@ void RunSearch(const SearchOrder& order) {
   request.max_ms = order.budget.max_ms;
   request.depth_limit = order.depth_limit;
   request.timed = order.timed ? 1 : 0;
+  request.multi_pv = order.multi_pv;
+  search_record.line_count = 0;
   const int root_count = BuildLegalMoves(game_position, root_moves);
   memset(&search_record.result, 0, sizeof search_record.result);
   SetOpponentIsComputer(FlagIsSet(OpponentIsComputer));

@@ -16,6 +16,7 @@ struct SearchOrder {
   TimeBudget budget;
   int32_t depth_limit;        // the deepest iteration is depth_limit - 1
   ProgressReporter reporter;  // null: nothing is reported while it runs
+  int32_t multi_pv = 1;       // best root lines to search exactly and report
 };
 
 // Builds the root moves of the game position and searches them; returns

@@ -16,6 +16,7 @@ uint32_t fixed_move_ms = NO_FIXED_MOVE_TIME;
 int32_t depth_limit = DEFAULT_DEPTH_LIMIT;
 int32_t draw_score = 0;
 char opponent_name[OPPONENT_NAME_SIZE];
+int32_t multi_pv = 1;
 
 const char START_TEXT[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 const char* fen_source = START_TEXT;

@@ -14,6 +14,7 @@ struct SearchRequest {
   int32_t target_ms;    // time the search aims to use
   int32_t max_ms;       // time the search must not pass
   int32_t depth_limit;  // copy of the "sd" setting
+  int32_t multi_pv;     // best root lines wanted, 1 .. MAX_MULTI_PV
 };
 
 // What the search found: the best root move so far and how it got there.
@@ -26,9 +27,24 @@ struct SearchResult {
   Move pv[8];           // principal variation, at most 7 moves, ended by 0
 };
 
+// The most best root lines a search reports at once.
+inline constexpr int MAX_MULTI_PV = 64;
+
+// One of the best root lines of a completed iteration, when more than one
+// is wanted: its variation (the root move first), exact score and depth.
+struct RootLine {
+  Move pv[8];
+  int32_t score;
+  int32_t depth;
+};
+
 struct SearchRecord {
   SearchRequest request;
   SearchResult result;
+  // With multi_pv above 1: the best lines of the last completed iteration,
+  // best first; line_count is 0 until an iteration has completed.
+  RootLine lines[MAX_MULTI_PV];
+  int32_t line_count;
 };
 
 extern SearchRecord search_record;
