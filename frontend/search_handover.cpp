@@ -37,7 +37,13 @@ void RunSearch(const SearchOrder& order) {
   request.timed = order.timed ? 1 : 0;
   request.multi_pv = order.multi_pv;
   search_record.line_count = 0;
-  const int root_count = BuildLegalMoves(game_position, root_moves);
+  int root_count = order.root_count;
+  if (order.root_moves != nullptr && root_count > 0) {
+    memcpy(root_moves, order.root_moves, root_count * sizeof(Move));
+  } else {
+    root_count = BuildLegalMoves(game_position, root_moves);
+  }
+  request.root_moves_restricted = order.root_moves != nullptr && root_count > 0 ? 1 : 0;
   memset(&search_record.result, 0, sizeof search_record.result);
   SetOpponentIsComputer(FlagIsSet(OpponentIsComputer));
   search_start_nodes = game_position.nodes;

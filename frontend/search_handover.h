@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "board/position.h"
 #include "search/search_progress.h"
 #include "search/time_budget.h"
 
@@ -17,6 +18,8 @@ struct SearchOrder {
   int32_t depth_limit;        // the deepest iteration is depth_limit - 1
   ProgressReporter reporter;  // null: nothing is reported while it runs
   int32_t multi_pv = 1;       // best root lines to search exactly and report
+  const Move* root_moves = nullptr;  // the root moves to search; null: every legal move
+  int root_count = 0;
 };
 
 // Builds the root moves of the game position and searches them; returns

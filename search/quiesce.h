@@ -30,6 +30,8 @@ inline constexpr QuiesceRoutine QUIESCE_BY_CHECK[2] = {Quiesce, QuiesceEvasions}
 
 // The quiescence routine for the thread's current position.
 inline int QuiesceNode(SearchThread& t, int alpha, int beta, int qdepth, Move* pv) {
+  // The deepest nodes of a search are quiescence nodes: the selective depth.
+  if (t.pos->ply > t.sel_ply) t.sel_ply = t.pos->ply;
   return QUIESCE_BY_CHECK[t.pos->state.in_check](t, alpha, beta, qdepth, pv);
 }
 

@@ -52,6 +52,99 @@ int SearchRootMove(SearchThread& t, int depth, int new_depth, bool good_capture,
   return v;
 }
 
+// Multi-line iterations (MultiPV above 1): the best exact scores so far,
+// highest first, and each root move's variation when its score is exact.
+int top_scores[MAX_MULTI_PV];
+int top_count = 0;
+Move line_pvs[MAX_MOVES][8];
+bool line_exact[MAX_MOVES];
+
+// Enters an exact score among the `wanted` best; a lower one falls off.
+void EnterTopScore(int score, int wanted) {
+  int i = top_count < wanted ? top_count++ : wanted;
+  for (; i > 0 && top_scores[i - 1] < score; --i)
+    if (i < wanted) top_scores[i] = top_scores[i - 1];
+  if (i < wanted) top_scores[i] = score;
+}
+
+// A root move's score is exact when it beats this: the wanted-th best
+// exact score so far, or anything while fewer than wanted are known.
+int LineBound(int wanted) { return top_count < wanted ? -MATE : top_scores[wanted - 1]; }
+
+// Copies the best exact lines of the iteration into the search record,
+// best first, before the root list is re-sorted.
+void PublishLines(int depth, int wanted) {
+  bool taken[MAX_MOVES] = {};
+  int count = 0;
+  for (; count < wanted; ++count) {
+    int pick = -1;
+    for (int i = 0; i < root.count; ++i)
+      if (line_exact[i] && !taken[i] && (pick < 0 || root.scores[i] > root.scores[pick])) pick = i;
+    if (pick < 0) break;
+    taken[pick] = true;
+    RootLine& line = search_record.lines[count];
+    for (int j = 0; j < 8; ++j) line.pv[j] = line_pvs[pick][j];
+    line.score = root.scores[pick];
+    line.depth = depth;
+  }
+  search_record.line_count = count;
+}
+
+// One multi-line iteration: every root move is searched against the
+// wanted-th best exact score so far, so the wanted best moves get exact
+// scores and variations. No aspiration window and no root split: a line
+// found by a window or by another thread could be a bound only.
+void RootSearchLines(SearchThread& t, int depth, bool root_single_reply, int wanted) {
+  Position& pos = *t.pos;
+  root.depth = depth;
+  top_count = 0;
+  int best = NO_SCORE;
+  UndoRecord undo;
+  SaveState(pos, undo);
+  Move pv[PV_SIZE];
+  for (int i = 0; i < root.count; ++i) {
+    const Move move = root.moves[i];
+    ExtensionInfo info;
+    const int new_depth = Extension(pos, depth, move, root_single_reply, false, &info);
+    root.root_index = i;
+    MakeMove(pos, undo, move, info.gives_check);
+    if constexpr (BUILD_MP) t.split->stopped.store(0, std::memory_order_relaxed);
+    const int bound = LineBound(wanted);
+    int v;
+    if (bound > -MATE) {
+      v = -SearchZW(t, -bound, new_depth, pv);
+      if (v > bound) {
+        MarkResearched();
+        v = -SearchPV(t, -MATE, -bound, new_depth, pv, info.good_capture);
+      }
+    } else {
+      v = -SearchPV(t, -MATE, MATE, new_depth, pv, info.good_capture);
+    }
+    UnmakeMove(pos, undo, move);
+    root.scores[i] = static_cast<int16_t>(v);
+    line_exact[i] = v > bound;
+    if (line_exact[i]) {
+      EnterTopScore(v, wanted);
+      line_pvs[i][0] = move;
+      int j = 0;
+      for (; j < 7 && pv[j] != 0; ++j) line_pvs[i][j + 1] = pv[j];
+      for (++j; j < 8; ++j) line_pvs[i][j] = 0;
+    }
+    if (v > best) {
+      best = v;
+      root.best_move = move;
+      root.best_score = v;
+      root.best_depth = depth;
+      ExtendPV(root.best_pv, move, pv);
+      RecordResult(pos);
+      if (t.index == 0) ReportProgress(ProgressEvent::NewBest);
+    }
+  }
+  PublishLines(depth, wanted);
+  SortMoves(root.moves, root.scores, root.count);
+  StuffPV(pos, root.best_pv);
+}
+
 }  // namespace
 
 void CopyResult(const Position& pos) {
@@ -94,6 +187,11 @@ void RecordResult(const Position& pos) {
 }
 
 void RootSearch(SearchThread& t, int depth, bool root_single_reply) {
+  if (search_record.request.multi_pv > 1 && root.count > 0) {
+    const int wanted = search_record.request.multi_pv < root.count ? search_record.request.multi_pv : root.count;
+    RootSearchLines(t, depth, root_single_reply, wanted);
+    return;
+  }
   Position& pos = *t.pos;
   // Step 1. The window around the previous score
   const int prev = root.best_score;

@@ -34,6 +34,7 @@ struct SearchThread {
   int record;                               // own number among the 64; 0 is the game's
   SplitPoint* split;                        // MP builds: the split fields of this record
   int qcheck_limit;                         // lowest qdepth that tries quiet checks
+  int sel_ply;                              // deepest ply this thread reached in the search
   Move killers[MAX_PLY + 1][2];             // by ply; slot 0 is the newest
   uint16_t history[12][4096];               // by piece and from-to: cut-off weight
   uint16_t history_stats[12][4096][2];      // by piece and from-to: {cut-offs, tries}
@@ -64,6 +65,10 @@ void UseSelfTimedPolls(bool on);
 // search ends normally or by an abort. With root moves, the result always
 // holds one of them.
 void Think(Position& game, const Move* root_moves, int root_count);
+
+// The deepest ply the main thread has reached in the running (or last)
+// search, quiescence included: the selective depth a front end shows.
+int SelectiveDepth();
 
 // New-game reset of the search's memory: killers and history cleared, every
 // history statistics pair back to (1, 1).

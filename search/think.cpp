@@ -77,6 +77,8 @@ void Iterate(SearchThread& t, int max_depth, bool root_single_reply) {
 
 }  // namespace
 
+int SelectiveDepth() { return main_search.sel_ply; }
+
 void ClearSearchMemory() { ClearSearchData(main_search); }
 
 void ResetLastIterationScore() { root.best_score = 0; }
@@ -85,6 +87,7 @@ void Think(Position& game, const Move* root_moves, int root_count) {
   SearchThread& t = main_search;
   t.pos = &game;
   t.index = 0;
+  t.sel_ply = 0;
   // Step 1. Keep the game position to give it back whatever happens
   std::memcpy(&saved_game, &game, sizeof game);
   // Step 2. A fresh search
@@ -101,7 +104,9 @@ void Think(Position& game, const Move* root_moves, int root_count) {
   // Step 4. Depth limit; a single root move needs only a short look
   int max_depth = search_record.request.depth_limit;
   bool root_single_reply = false;
-  if (root_count < 2) {
+  // A single move chosen by the front end is no forced move: it is
+  // searched like any other.
+  if (root_count < 2 && !search_record.request.root_moves_restricted) {
     if (max_depth > SINGLE_MOVE_DEPTH) max_depth = SINGLE_MOVE_DEPTH;
     root_single_reply = game.state.in_check != 0;
   }

@@ -8,8 +8,17 @@ constexpr int64_t MAX_MOVES_LEFT = 32;
 constexpr int64_t SUDDEN_DEATH_MOVES = 29;
 constexpr int64_t RESERVE_MS = 1000;
 // A fixed time per move is a hard limit at the front end: the search stops
-// this much earlier, room for the last poll step and the move's way out.
-constexpr uint32_t FIXED_TIME_MARGIN_MS = 100;
+// a tenth of it earlier, at most 100 ms, room for the move's way out. The
+// clock is read at polls 50 ms apart, so the margin never drops below one
+// poll step and a little more.
+constexpr uint32_t FIXED_TIME_MARGIN_MAX_MS = 100;
+constexpr uint32_t FIXED_TIME_MARGIN_MIN_MS = 60;
+
+uint32_t FixedTimeMargin(uint32_t fixed_ms) {
+  const uint32_t tenth = fixed_ms / 10;
+  if (tenth > FIXED_TIME_MARGIN_MAX_MS) return FIXED_TIME_MARGIN_MAX_MS;
+  return tenth < FIXED_TIME_MARGIN_MIN_MS ? FIXED_TIME_MARGIN_MIN_MS : tenth;
+}
 
 int32_t ToInt32(int64_t value) {
   if (value > 2147483647LL) return 2147483647;
@@ -21,8 +30,8 @@ int32_t ToInt32(int64_t value) {
 
 TimeBudget ComputeTimeBudget(const ClockSettings& clock) {
   if (clock.fixed_move_ms < NO_FIXED_TIME) {
-    const uint32_t usable = clock.fixed_move_ms > FIXED_TIME_MARGIN_MS
-                                ? clock.fixed_move_ms - FIXED_TIME_MARGIN_MS : 0;
+    const uint32_t margin = FixedTimeMargin(clock.fixed_move_ms);
+    const uint32_t usable = clock.fixed_move_ms > margin ? clock.fixed_move_ms - margin : 0;
     return {static_cast<int32_t>(usable), static_cast<int32_t>(usable)};
   }
   const int64_t available = clock.own_clock_ms - RESERVE_MS > 0 ? clock.own_clock_ms - RESERVE_MS : 0;

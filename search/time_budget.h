@@ -21,7 +21,8 @@ struct TimeBudget {
   int32_t max_ms;
 };
 
-// A fixed time per move is used up to 100 ms before its end. Otherwise a
+// A fixed time per move is used up to a tenth of it (60 to 100 ms) before
+// its end. Otherwise a
 // second of the clock is kept in reserve; the rest is shared among the
 // moves left in the control (at most 32, or 29 in sudden death) with the
 // increments they bring. The maximum is half the pool; pondering allows a

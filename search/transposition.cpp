@@ -210,6 +210,18 @@ void NewSearchAge() {
   RecomputeAgeDistance();
 }
 
+int HashFullPermille() {
+  constexpr size_t SAMPLE = 1000;
+  const size_t sample = tt_entry_count < SAMPLE ? tt_entry_count : SAMPLE;
+  int used = 0;
+  for (size_t i = 0; i < sample; ++i) {
+    const TTData data = UnpackTTData(tt_table[i].data.load(std::memory_order_relaxed));
+    // Every stored result has a bound; a cleared entry has none.
+    if (data.age == tt_age && data.bound != BOUND_NONE) ++used;
+  }
+  return sample == 0 ? 0 : static_cast<int>(used * 1000 / sample);
+}
+
 void ClearHash() {
   tt_age = 0;
   for (int& d : age_distance) d = 0;

@@ -82,6 +82,10 @@ int FromTableScore(int score, int ply);
 // Starts a new search age; only the ages the entries carry move.
 void NewSearchAge();
 
+// How full the table is, in thousandths: the share of the first thousand
+// entries written by the running (or last) search.
+int HashFullPermille();
+
 // New-game reset: age 0, 128 in every entry's depth byte, last entry first.
 void ClearHash();
 

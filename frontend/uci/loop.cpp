@@ -18,6 +18,7 @@
 #include "frontend/uci/position.h"
 #include "frontend/uci/text.h"
 #include "search/search.h"
+#include "search/search_progress.h"
 #include "search/search_record.h"
 
 namespace {
@@ -33,9 +34,28 @@ bool search_active = false;
 bool go_pending = false;
 bool stop_requested = false;
 UciGo current_go;
-// The book answers until it first has no move for the game; a game from
-// the start position with no moves yet asks it again.
+// The side to move when "go" arrived: the clock a ponder hit reads. The
+// search's own record changes sides with every move it tries.
+int go_side = WHITE;
+// "go mate N": a mate that short has been found, the search may end.
+bool mate_found = false;
+// The book answers until it first has no move for the game; a game that
+// does not continue the last one asks it again.
 bool book_missed = false;
+// The game the last "position" set up, to tell the next move of the same
+// game from a new one.
+Move previous_moves[GAME_RECORD_SIZE];
+int previous_length = 0;
+bool previous_from_start = false;
+
+// The root move the last "currmove" line named.
+struct ShownCurrentMove {
+  int depth;
+  int index;
+};
+ShownCurrentMove shown_current = {0, -1};
+// Root moves are named from this much search time on.
+constexpr uint32_t CURRMOVE_AFTER_MS = 1000;
 
 // What the last info line showed, so that an iteration ending without
 // news does not repeat it.
@@ -50,16 +70,22 @@ ShownInfo last_info = {0, 0, 0};
 void WriteIdentity() {
   char name[FORMAT_BUFFER_SIZE];
   FormatBannerFirstLine(name, sizeof name, thread_count);
-  WriteText("id name ");
-  WriteText(name);  // ends with its line feed
+  PrintFormatted("id name %s", name);  // the banner line ends with its line feed
   WriteText("id author the Quorvel developers\n");
   WriteUciOptions();
   WriteText("uciok\n");
 }
 
-// One info line for each deeper iteration and each new best move.
-void ReportSearch(ProgressEvent) {
+// One info line for each deeper iteration and each new best move; with
+// several lines wanted, all of them at each completed iteration.
+void ReportSearch(ProgressEvent event) {
   const SearchResult& result = search_record.result;
+  if (event == ProgressEvent::IterationDone && UciMateFound(current_go, result.score)) mate_found = true;
+  if (event == ProgressEvent::IterationDone && search_record.request.multi_pv > 1) {
+    WriteSearchLines();
+    last_info = {result.depth, result.score, result.result_move};
+    return;
+  }
   if (result.depth == last_info.depth && result.score == last_info.score &&
       result.result_move == last_info.move) {
     return;
@@ -68,10 +94,36 @@ void ReportSearch(ProgressEvent) {
   WriteSearchInfo();
 }
 
-// The node limit of "go nodes" is checked wherever the search polls.
-bool PollWithNodeLimit() {
+// After the first second, a line for each root move the search takes up.
+void ReportCurrentMove() {
+  if (SearchElapsedMs() < CURRMOVE_AFTER_MS) return;
+  const SearchProgress progress = CurrentProgress();
+  if (progress.current_move == 0) return;
+  if (progress.depth == shown_current.depth && progress.root_index == shown_current.index) return;
+  shown_current = {progress.depth, progress.root_index};
+  WriteCurrentMove(progress.depth, progress.current_move, progress.root_index + 1);
+}
+
+// The search's poll: the node limit of "go nodes", a mate found for "go
+// mate", the current root move, then the input.
+bool PollUci() {
   if (current_go.nodes != 0 && SearchNodes() >= current_go.nodes) return true;
+  if (mate_found && !current_go.infinite && !current_go.ponder) return true;
+  ReportCurrentMove();
   return PollInput();
+}
+
+// Whether the game now set up is the last one with moves added (or the
+// same): a GUI need not say "ucinewgame" before a new game.
+bool ContinuesPreviousGame() {
+  return UciGameFromStart() == previous_from_start && game_length >= previous_length &&
+         memcmp(game_moves, previous_moves, previous_length * sizeof(Move)) == 0;
+}
+
+void RememberGame() {
+  memcpy(previous_moves, game_moves, game_length * sizeof(Move));
+  previous_length = game_length;
+  previous_from_start = UciGameFromStart();
 }
 
 // Commands that change the game or the settings wait for "bestmove".
@@ -87,7 +139,7 @@ void PonderHitCommand() {
   if (!search_active || !current_go.ponder) return;
   current_go.ponder = false;
   if (SearchIsRunning()) {
-    PutSearchOnClock(UciTimeBudget(current_go, game_position.side, FlagIsSet(Ponder)));
+    PutSearchOnClock(UciTimeBudget(current_go, go_side, FlagIsSet(Ponder), UciMoveOverheadMs()));
   }
 }
 
@@ -119,7 +171,8 @@ bool ParseUciLine() {
   } else if (strcmp(command, "position") == 0) {
     if (!RefusedWhileSearching(command)) {
       SetUciPosition(rest);
-      if (UciGameFromStart() && game_length == 0) book_missed = false;
+      if (!ContinuesPreviousGame() || (UciGameFromStart() && game_length == 0)) book_missed = false;
+      RememberGame();
     }
   } else if (strcmp(command, "go") == 0) {
     if (!RefusedWhileSearching(command)) {
@@ -185,10 +238,15 @@ void RunGo() {
   }
   search_active = true;
   stop_requested = false;
+  mate_found = false;
   last_info = {0, 0, 0};
+  shown_current = {0, -1};
   const int side = game_position.side;
+  go_side = side;
   engine_state = EngineState::Thinking;
-  RunSearch(UciSearchOrder(current_go, side, FlagIsSet(Ponder), ReportSearch));
+  SearchOrder order = UciSearchOrder(current_go, side, FlagIsSet(Ponder), ReportSearch, UciMoveOverheadMs());
+  order.multi_pv = multi_pv;
+  RunSearch(order);
   // An infinite or ponder search that ended by itself still waits.
   while (engine_state != EngineState::Quit && !stop_requested &&
          UciGoWaitsForStop(current_go, side)) {
@@ -198,14 +256,24 @@ void RunGo() {
   if (engine_state == EngineState::Quit) return;
   engine_state = EngineState::Waiting;
   const Move best = search_record.result.result_move;
-  WriteSearchInfo();
+  if (search_record.request.multi_pv > 1 && search_record.line_count > 0) {
+    WriteSearchLines();
+  } else {
+    WriteSearchInfo();
+  }
   WriteBestMove(best, PonderMove(best));
 }
 
 }  // namespace
 
 bool FirstCommandIsUci() {
-  if (strcmp(ReadAheadLine(), "uci") != 0) return false;
+  // Empty lines before the first command choose nothing.
+  const char* line = ReadAheadLine();
+  while (line[0] == 0 && !InputEnded()) {
+    DropHeldLine();
+    line = ReadAheadLine();
+  }
+  if (strcmp(line, "uci") != 0) return false;
   DropHeldLine();
   return true;
 }
@@ -213,12 +281,13 @@ bool FirstCommandIsUci() {
 void RunUciLoop() {
   UseParseBuffer(uci_line, sizeof uci_line);
   SetLineParser(ParseUciLine);
-  SetInputPoller(PollWithNodeLimit);
+  SetInputPoller(PollUci);
   SetPollFlag(&poll_requested);
   // Without the tick thread the search must time its polls itself, or
   // "stop", the clock and the node limit would go unwatched.
   UseSelfTimedPolls(!StartTickThread());
   go_pending = false;
+  RememberStartupOptions();
   NewGame(START_TEXT);
   RebuildLegalMoves();
   engine_state = EngineState::Waiting;

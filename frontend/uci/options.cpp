@@ -12,12 +12,21 @@
 #include "frontend/uci/text.h"
 #include "platform/build_flavour.h"
 #include "search/parallel_search.h"
+#include "search/search_record.h"
+#include "search/transposition.h"
 
 namespace {
 
 constexpr int MIN_THREADS = 2;
 
 bool own_book = true;
+int32_t move_overhead_ms = 0;
+constexpr int32_t MAX_MOVE_OVERHEAD_MS = 5000;
+
+// What "uci" shows as the defaults: the values the program started with,
+// whatever the front end has set since.
+int startup_hash_log = 0;
+int startup_threads = 0;
 
 int MaxHashLog() { return BUILD_64_BIT ? MAX_HASH_LOG : MAX_HASH_LOG_32BIT; }
 
@@ -89,7 +98,28 @@ void SetThreads(const char* value) {
   }
   if (threads < MIN_THREADS) threads = MIN_THREADS;
   if (threads > MAX_THREADS) threads = MAX_THREADS;
+  // As at start-up: more threads than processors would only take turns.
+  const int cores = CountProcessors();
+  if (threads > cores) {
+    char text[96];
+    snprintf(text, sizeof text, "Threads %i refused: not enough cores/processors (%i); still %i", static_cast<int>(threads),
+             cores, thread_count);
+    WriteInfoString(text);
+    return;
+  }
   thread_count = SetSearchThreads(static_cast<int>(threads));
+}
+
+// A number within low .. high, or an explanation and false.
+bool ReadSpinInRange(const char* name, const char* value, int64_t low, int64_t high, int64_t* number) {
+  bool valid;
+  *number = ReadSpin(value, &valid);
+  if (valid && *number >= low && *number <= high) return true;
+  char text[96];
+  snprintf(text, sizeof text, "%s needs a number from %lli to %lli", name, static_cast<long long>(low),
+           static_cast<long long>(high));
+  WriteInfoString(text);
+  return false;
 }
 
 void SetCheck(const char* name, const char* value, void (*apply)(bool)) {
@@ -114,15 +144,24 @@ int HashLogForMiB(int64_t mib) {
   return hash_log;
 }
 
+void RememberStartupOptions() {
+  startup_hash_log = table_hash_log;
+  startup_threads = thread_count;
+}
+
 void WriteUciOptions() {
-  PrintFormatted("option name Hash type spin default %i min 1 max %i\n", HashMiB(table_hash_log),
+  PrintFormatted("option name Hash type spin default %i min 1 max %i\n", HashMiB(startup_hash_log),
                  HashMiB(MaxHashLog()));
   if (BUILD_MP) {
-    PrintFormatted("option name Threads type spin default %i min %i max %i\n", thread_count,
+    PrintFormatted("option name Threads type spin default %i min %i max %i\n", startup_threads,
                    MIN_THREADS, MAX_THREADS);
   }
-  PrintFormatted("option name Ponder type check default %s\n", FlagIsSet(Ponder) ? "true" : "false");
-  PrintFormatted("option name OwnBook type check default %s\n", own_book ? "true" : "false");
+  WriteText("option name Ponder type check default false\n");
+  WriteText("option name OwnBook type check default true\n");
+  PrintFormatted("option name MultiPV type spin default 1 min 1 max %i\n", MAX_MULTI_PV);
+  PrintFormatted("option name Move Overhead type spin default 0 min 0 max %i\n", MAX_MOVE_OVERHEAD_MS);
+  WriteText("option name Clear Hash type button\n");
+  WriteText("option name UCI_AnalyseMode type check default false\n");
 }
 
 void ApplyUciOption(const char* text) {
@@ -135,6 +174,19 @@ void ApplyUciOption(const char* text) {
     SetCheck("Ponder", option.value, [](bool on) { SetFlag(Ponder, on); });
   } else if (EqualIgnoringCase(option.name, "OwnBook")) {
     SetCheck("OwnBook", option.value, [](bool on) { own_book = on; });
+  } else if (EqualIgnoringCase(option.name, "UCI_AnalyseMode")) {
+    // Accepted for the front ends that send it; analysis searches as any search.
+    SetCheck("UCI_AnalyseMode", option.value, [](bool) {});
+  } else if (EqualIgnoringCase(option.name, "MultiPV")) {
+    int64_t lines;
+    if (ReadSpinInRange("MultiPV", option.value, 1, MAX_MULTI_PV, &lines)) multi_pv = static_cast<int32_t>(lines);
+  } else if (EqualIgnoringCase(option.name, "Move Overhead")) {
+    int64_t ms;
+    if (ReadSpinInRange("Move Overhead", option.value, 0, MAX_MOVE_OVERHEAD_MS, &ms)) {
+      move_overhead_ms = static_cast<int32_t>(ms);
+    }
+  } else if (EqualIgnoringCase(option.name, "Clear Hash")) {
+    ClearHash();
   } else {
     char message[128];
     snprintf(message, sizeof message, "unknown option '%s'", option.name);
@@ -143,3 +195,5 @@ void ApplyUciOption(const char* text) {
 }
 
 bool UciOwnBook() { return own_book; }
+
+int32_t UciMoveOverheadMs() { return move_overhead_ms; }

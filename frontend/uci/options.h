@@ -1,5 +1,6 @@
-// The options a UCI front end can set: Hash, Threads (MP builds), Ponder
-// and OwnBook.
+// The options a UCI front end can set: Hash, Threads (MP builds), Ponder,
+// OwnBook, MultiPV, Move Overhead, Clear Hash and UCI_AnalyseMode (accepted;
+// the engine analyses the same way either way).
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,11 @@ int HashMiB(int hash_log);
 // The largest step that is not above `mib` (the smallest for less).
 int HashLogForMiB(int64_t mib);
 
-// Writes one "option ..." line per option, with the values in use now.
+// Keeps the hash size and thread count the program started with: "uci"
+// shows them as the defaults.
+void RememberStartupOptions();
+
+// Writes one "option ..." line per option, with its start-up default.
 void WriteUciOptions();
 
 // "setoption name NAME [value VALUE]", given the text after "setoption".
@@ -22,3 +27,6 @@ void ApplyUciOption(const char* text);
 
 // Whether the engine may play moves from its opening book ("OwnBook").
 bool UciOwnBook();
+
+// Milliseconds kept in hand for a slow link ("Move Overhead").
+int32_t UciMoveOverheadMs();

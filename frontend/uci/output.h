@@ -18,12 +18,23 @@ Move UciMoveFromText(const char* text, const Move* legal, int count);
 // "cp N" or "mate N" (moves, negative when the engine is being mated).
 void FormatUciScore(int score, char* text, size_t size);
 
-// "info string TEXT".
+// "info string TEXT", in one write.
 void WriteInfoString(const char* text);
 
-// "info depth ... score ... time ... nodes ... nps ... pv ..." from the
-// search result and the running search's time and node count.
+// Every line below is written whole, in one write.
+
+// "info depth ... seldepth ... score ... time ... nodes ... nps ...
+// hashfull ... pv ..." from the search result and the running search's
+// time and node count ("multipv 1" after seldepth when several lines are
+// searched).
 void WriteSearchInfo();
+
+// One such line per best root line of the last completed iteration, each
+// with its "multipv N".
+void WriteSearchLines();
+
+// "info depth D currmove MOVE currmovenumber N" (N counts from 1).
+void WriteCurrentMove(int depth, Move move, int number);
 
 // "bestmove MOVE [ponder MOVE]"; "bestmove 0000" without a move.
 void WriteBestMove(Move best, Move ponder);

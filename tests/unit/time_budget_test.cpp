@@ -21,6 +21,11 @@ TEST(TimeBudget, FixedTimePerMoveWins) {
   // A hair before the limit, so the move arrives in time.
   clock.fixed_move_ms = 5000;
   ExpectBudget(clock, 4900, 4900);
+  // Short times keep a tenth, but never less than one poll step and a bit.
+  clock.fixed_move_ms = 800;
+  ExpectBudget(clock, 720, 720);
+  clock.fixed_move_ms = 100;
+  ExpectBudget(clock, 40, 40);
   clock.fixed_move_ms = 50;
   ExpectBudget(clock, 0, 0);
   clock.fixed_move_ms = 0;
