@@ -8,8 +8,8 @@ from transcript import Session, Suite, run
 
 UCI_MOVE = rb"[a-h][1-8][a-h][1-8][nbrq]?"
 BESTMOVE = re.compile(rb"bestmove (" + UCI_MOVE + rb"|0000)(?: ponder (" + UCI_MOVE + rb"))?\n")
-INFO = re.compile(rb"info depth (\d+) score (cp -?\d+|mate -?\d+) time (\d+) nodes (\d+) nps (\d+) pv((?: "
-                  + UCI_MOVE + rb")+)\n")
+INFO = re.compile(rb"info depth (\d+) seldepth \d+ score (cp -?\d+|mate -?\d+) time (\d+) nodes (\d+) nps (\d+)"
+                  rb" hashfull \d+ pv((?: " + UCI_MOVE + rb")+)\n")
 INFO_STRING = re.compile(rb"info string [^\n]+\n")
 
 
@@ -155,7 +155,7 @@ def bad_input(suite, name, path):
         session.send(command + b"\n")
         out = ready(session) or b""
         suite.check(f"{name}: {command!r} explained", INFO_STRING.match(out) is not None, repr(out))
-    session.send(b"go searchmoves e2e4 depth 1\n")
+    session.send(b"go wibble e2e4 depth 1\n")
     text, match = best_move(session)
     suite.check(f"{name}: unsupported go words explained", INFO_STRING.match(text) is not None and
                 match is not None, repr(text))
