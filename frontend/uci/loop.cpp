@@ -223,6 +223,8 @@ Move PonderMove(Move best) {
 Move BookMoveForGo() {
   if (!UciOwnBook() || book_missed || !UciGameFromStart()) return 0;
   if (current_go.ponder || current_go.infinite || !UciGoIsTimed(current_go, game_position.side)) return 0;
+  // A mate hunt, or a choice among named moves, is the front end's question.
+  if (current_go.mate >= 0 || current_go.search_move_count > 0) return 0;
   const Move move = BookMoveForGame();
   if (move != 0 && IsLegalInGame(move)) return move;
   book_missed = true;
