@@ -87,11 +87,14 @@ void DrawScales(const Position& pos, const MaterialEntry& entry, int scale[2]) {
   if (RecognizerTableDraw(pos)) scale[BLACK] = scale[WHITE] = 1;
 }
 
-// A bishop each on squares of different colours, pawns near level.
+// A bishop each on squares of different colours, pawns near level. The
+// bishops are looked at, not only the flag: in the parallel search a torn
+// cache read can pass its check with another signature's flags.
 bool OppositeBishops(const Position& pos, const MaterialEntry& entry) {
   if (!(entry.flags[BLACK] & BISHOPS_AND_PAWNS)) return false;
-  return SquareColour(FirstBit(pos.bitboards[BISHOP][WHITE])) !=
-         SquareColour(FirstBit(pos.bitboards[BISHOP][BLACK]));
+  const Bitboard white = pos.bitboards[BISHOP][WHITE], black = pos.bitboards[BISHOP][BLACK];
+  if (!white || !black) return false;
+  return SquareColour(FirstBit(white)) != SquareColour(FirstBit(black));
 }
 
 }  // namespace
@@ -120,6 +123,7 @@ int EvaluatePersonality(const Position& pos, EvalTrace* trace) {
   int scale[2];
   DrawScales(pos, entry, scale);
   if (scale[BLACK] == 0 && scale[WHITE] == 0) {
+    stages.Note("draw scale", -Blend(stages.sum, entry.phase));
     stages.Exit("neither side can win");
     return 0;
   }
