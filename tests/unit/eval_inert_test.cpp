@@ -511,3 +511,45 @@ TEST(InertSymmetry, MirrorGivesTheSameSideToMoveScore) {
 }
 
 }  // namespace
+
+namespace {
+
+// The material score of a configuration for `side`, in internal units.
+int SideMaterial(const MaterialCounts& c, int side) {
+  const int units = c.pawns[WHITE] - c.pawns[BLACK] +
+                    3 * (c.knights[WHITE] + c.bishops[WHITE] - c.knights[BLACK] - c.bishops[BLACK]) +
+                    5 * (c.rooks[WHITE] - c.rooks[BLACK]) + 10 * (c.queens[WHITE] - c.queens[BLACK]);
+  const int white = units * PawnUnit + MaterialEntryOf(c).correction;
+  return side == WHITE ? white : -white;
+}
+
+std::string MenOf(const MaterialCounts& c, int side) {
+  std::string men = "K";
+  men += std::string(c.queens[side], 'Q') + std::string(c.rooks[side], 'R') + std::string(c.bishops[side], 'B') +
+         std::string(c.knights[side], 'N') + std::string(c.pawns[side], 'P');
+  return men;
+}
+
+// Adding a pawn to a side never lowers that side's material score. Not yet
+// true: six families of material records stop one pawn short, and the pawn
+// formula past them values the pieces more (KQPP v KQB -16 cp, KQPPP v KQB
+// -66 cp). Enabled once the rows are extended; KNN v K, where the
+// defender's pawn is what lets the knights mate, will stay the exception.
+TEST(InertMaterial, DISABLED_AnExtraPawnNeverCostsItsOwner) {
+  eval_test::EnsureTables();
+  int violations = 0;
+  std::string first;
+  for (uint32_t index = 0; index < MATERIAL_TABLE_SIZE; ++index) {
+    const MaterialCounts c = CountsOfIndex(index);
+    for (int side = 0; side < 2; ++side) {
+      if (c.pawns[side] >= 8) continue;
+      MaterialCounts more = c;
+      ++more.pawns[side];
+      if (SideMaterial(more, side) >= SideMaterial(c, side)) continue;
+      if (++violations <= 10) first += MenOf(c, WHITE) + " v " + MenOf(c, BLACK) + (side == WHITE ? " +P(W); " : " +P(B); ");
+    }
+  }
+  EXPECT_EQ(violations, 0) << first;
+}
+
+}  // namespace
