@@ -99,6 +99,21 @@ void WriteStdout(const char* text, size_t length) {
 
 uint32_t TickCountMs() { return GetTickCount(); }
 
+namespace {
+
+// A FILETIME counts 100-nanosecond units.
+uint64_t FileTimeUnits(const FILETIME& time) {
+  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+}  // namespace
+
+uint64_t ProcessorTimeUs() {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  return (FileTimeUnits(kernel) + FileTimeUnits(user)) / 10u;
+}
+
 void SleepMs(uint32_t ms) { Sleep(ms); }
 
 namespace {

@@ -139,6 +139,19 @@ void CheckEnvironment() {
   Check(platform::SystemSetsProcessorVariable(), "Windows sets NUMBER_OF_PROCESSORS");
 }
 
+// Bench divides by processor time: it must count work, not waiting (the
+// C library's clock() counts wall time here).
+void CheckProcessorTime() {
+  const uint64_t before_sleep = platform::ProcessorTimeUs();
+  platform::SleepMs(200);
+  Check(platform::ProcessorTimeUs() - before_sleep < 100000u, "processor time stands still in a sleep");
+  const uint64_t before_work = platform::ProcessorTimeUs();
+  const uint32_t start = platform::TickCountMs();
+  while (platform::TickCountMs() - start < 200u) {
+  }
+  Check(platform::ProcessorTimeUs() - before_work > 10000u, "processor time grows with work");
+}
+
 void CheckMemoryAndClock() {
   const size_t bytes = 1u << 22;
   auto* block = static_cast<unsigned char*>(platform::AllocateZeroed(bytes));
@@ -157,6 +170,7 @@ void CheckMemoryAndClock() {
   platform::SleepMs(100);
   int32_t elapsed = static_cast<int32_t>(platform::TickCountMs() - start);
   Check(elapsed >= 80 && elapsed < 5000, "the clock advances with a sleep");
+  CheckProcessorTime();
   Check(platform::ProcessorCount() >= 1, "at least one processor");
   Check(platform::CurrentThreadId() != 0, "a thread id");
 }
