@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "frontend/console.h"
+#include "frontend/version.h"
 #include "platform/build_flavour.h"
 
 namespace {
@@ -12,11 +13,11 @@ constexpr int BANNER_CONSTANT = 1500;
 
 const char* FirstLineFormat() {
   if (BUILD_MP) {
-    return BUILD_64_BIT ? "Quorvel: 5.3B (ZEV 026, %x, for 64-bit architecture, %i threads)\n"
-                        : "Quorvel: 5.3B (ZEV 026, %x, %i threads)\n";
+    return BUILD_64_BIT ? "Quorvel: " QUORVEL_BANNER_VERSION " (ZEV 026, %x, for 64-bit architecture, %i threads)\n"
+                        : "Quorvel: " QUORVEL_BANNER_VERSION " (ZEV 026, %x, %i threads)\n";
   }
-  return BUILD_64_BIT ? "Quorvel: 5.3B (ZEV 026, %x, for 64-bit architecture)\n"
-                      : "Quorvel: 5.3B (ZEV 026, %x)\n";
+  return BUILD_64_BIT ? "Quorvel: " QUORVEL_BANNER_VERSION " (ZEV 026, %x, for 64-bit architecture)\n"
+                      : "Quorvel: " QUORVEL_BANNER_VERSION " (ZEV 026, %x)\n";
 }
 
 // Feature tags: the personality's own, then the parallel search's.

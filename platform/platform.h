@@ -31,6 +31,11 @@ void WriteStdout(const char* text, size_t length);
 
 // Milliseconds of a monotonic clock, truncated to 32 bits.
 uint32_t TickCountMs();
+
+// Microseconds of processor time this process has used (user and system),
+// for speed figures that other programs sharing the machine do not skew.
+// (The Windows C library's clock() counts wall time instead.)
+uint64_t ProcessorTimeUs();
 void SleepMs(uint32_t ms);
 
 // Threads. A started thread runs entry(argument) until it returns; its

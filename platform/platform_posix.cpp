@@ -101,6 +101,12 @@ uint32_t TickCountMs() {
   return static_cast<uint32_t>(ms);
 }
 
+uint64_t ProcessorTimeUs() {
+  struct timespec used;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+  return static_cast<uint64_t>(used.tv_sec) * 1000000u + static_cast<uint64_t>(used.tv_nsec) / 1000u;
+}
+
 void SleepMs(uint32_t ms) {
   struct timespec pause = {static_cast<time_t>(ms / 1000),
                            static_cast<long>(ms % 1000) * 1000000L};

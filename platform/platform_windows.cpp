@@ -99,6 +99,21 @@ void WriteStdout(const char* text, size_t length) {
 
 uint32_t TickCountMs() { return GetTickCount(); }
 
+namespace {
+
+// A FILETIME counts 100-nanosecond units.
+uint64_t FileTimeUnits(const FILETIME& time) {
+  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+}  // namespace
+
+uint64_t ProcessorTimeUs() {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  return (FileTimeUnits(kernel) + FileTimeUnits(user)) / 10u;
+}
+
 void SleepMs(uint32_t ms) { Sleep(ms); }
 
 namespace {
@@ -249,15 +264,46 @@ void FreeMemory(void* block) {
   if (block != nullptr) GlobalFree(block);
 }
 
-// Large pages need a privilege that ordinary accounts lack: the shared
-// tables take the plain zero-filled block.
+namespace {
+
+// Large pages need the "Lock pages in memory" privilege, which an account
+// has only when given it; a process must switch it on before use.
+bool EnableLockMemoryPrivilege() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+  TOKEN_PRIVILEGES privileges = {};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  bool enabled = LookupPrivilegeValueA(nullptr, "SeLockMemoryPrivilege", &privileges.Privileges[0].Luid) &&
+                 AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+                 GetLastError() == ERROR_SUCCESS;  // not ERROR_NOT_ALL_ASSIGNED
+  CloseHandle(token);
+  return enabled;
+}
+
+// Large pages under the whole table, or null where the account may not.
+void* AllocateLargePages(size_t bytes, size_t& rounded) {
+  static const bool privileged = EnableLockMemoryPrivilege();
+  const size_t page = GetLargePageMinimum();
+  if (!privileged || page == 0 || bytes > SIZE_MAX - page) return nullptr;
+  rounded = (bytes + page - 1) / page * page;
+  return VirtualAlloc(nullptr, rounded, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES, PAGE_READWRITE);
+}
+
+}  // namespace
+
+// Large pages where the account holds the privilege (mapped); otherwise
+// ordinary pages, aligned to a page. Both come zero-filled and both are
+// released with VirtualFree.
 LargeBlock AllocateLarge(size_t bytes) {
-  void* memory = AllocateZeroed(bytes);
+  size_t rounded = 0;
+  if (void* memory = AllocateLargePages(bytes, rounded)) return {memory, rounded, true};
+  void* memory = VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
   return {memory, memory != nullptr ? bytes : 0, false};
 }
 
 void FreeLarge(LargeBlock& block) {
-  FreeMemory(block.memory);
+  if (block.memory != nullptr) VirtualFree(block.memory, 0, MEM_RELEASE);
   block = LargeBlock{nullptr, 0, false};
 }
 

@@ -4,7 +4,6 @@
 // in what the search does.
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <memory>
 
 #include "board/legal_moves.h"
@@ -13,6 +12,7 @@
 #include "eval/evaluate.h"
 #include "frontend/move_text.h"
 #include "platform/build_flavour.h"
+#include "platform/platform.h"
 #include "search/search.h"
 #include "search/transposition.h"
 #include "tools/dev_commands.h"
@@ -86,8 +86,8 @@ int RunBench(int argc, char** argv) {
   auto pos = std::make_unique<Position>();
   uint64_t total_nodes = 0;
   // Processor time of this single-threaded tool: steadier than the wall
-  // clock when other programs share the machine.
-  const std::clock_t start = std::clock();
+  // clock when other programs share the machine, on every system.
+  const uint64_t start_us = platform::ProcessorTimeUs();
   int index = 0;
   for (const char* fen : BENCH_POSITIONS) {
     NewBenchGame(*pos, fen);
@@ -104,7 +104,7 @@ int RunBench(int argc, char** argv) {
                 static_cast<unsigned long long>(r.nodes), fen);
     total_nodes += r.nodes;
   }
-  const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  const double seconds = static_cast<double>(platform::ProcessorTimeUs() - start_us) / 1e6;
   const auto nps = static_cast<unsigned long long>(seconds > 0 ? total_nodes / seconds : 0);
   std::printf("%llu nodes %llu nps\n", static_cast<unsigned long long>(total_nodes), nps);
   FreeTranspositionTable();

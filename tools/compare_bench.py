@@ -12,17 +12,21 @@ halve the figures.
 The program that finishes later runs its last part alone, which favours
 it a little: the ratio leans towards 1, never away from it.
 
-    tools/compare_bench.py [--rounds N] [--depth D] OLD_TOOL NEW_TOOL
+A tool that needs a program to start it (a Windows .exe under Wine) gets
+it as a prefix: --new-runner wine. Both then run pinned, runner included.
+
+    tools/compare_bench.py [--rounds N] [--depth D] [--old-runner CMD] [--new-runner CMD] OLD_TOOL NEW_TOOL
 """
 import argparse
 import os
+import shlex
 import statistics
 import subprocess
 import sys
 
 
-def start_bench(tool, core, depth):
-    command = ["taskset", "-c", str(core), tool, "bench"]
+def start_bench(runner, tool, core, depth):
+    command = ["taskset", "-c", str(core), *shlex.split(runner), tool, "bench"]
     if depth:
         command.append(str(depth))
     return subprocess.Popen(command, stdout=subprocess.PIPE, text=True)
@@ -33,6 +37,7 @@ def nodes_per_second(process):
     output, _ = process.communicate()
     if process.returncode != 0:
         sys.exit(f"bench failed with exit code {process.returncode}")
+    # Windows programs end their lines with CR LF.
     fields = output.strip().splitlines()[-1].split()
     return int(fields[0]), int(fields[2])
 
@@ -43,17 +48,19 @@ def main():
     parser.add_argument("new")
     parser.add_argument("--rounds", type=int, default=8)
     parser.add_argument("--depth", type=int, default=0, help="bench depth (default: the tool's)")
+    parser.add_argument("--old-runner", default="", help="command prefix for the old tool, e.g. wine")
+    parser.add_argument("--new-runner", default="", help="command prefix for the new tool, e.g. wine")
     args = parser.parse_args()
     cores = sorted(os.sched_getaffinity(0))
     old_speeds, new_speeds, ratios = [], [], []
     for round_index in range(args.rounds):
         core = cores[round_index % len(cores)]
         if round_index % 4 < 2:
-            old = start_bench(args.old, core, args.depth)
-            new = start_bench(args.new, core, args.depth)
+            old = start_bench(args.old_runner, args.old, core, args.depth)
+            new = start_bench(args.new_runner, args.new, core, args.depth)
         else:
-            new = start_bench(args.new, core, args.depth)
-            old = start_bench(args.old, core, args.depth)
+            new = start_bench(args.new_runner, args.new, core, args.depth)
+            old = start_bench(args.old_runner, args.old, core, args.depth)
         old_nodes, old_nps = nodes_per_second(old)
         new_nodes, new_nps = nodes_per_second(new)
         if old_nodes != new_nodes:

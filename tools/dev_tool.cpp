@@ -6,9 +6,22 @@
 #include "board/attacks.h"
 #include "board/keys.h"
 #include "eval/evaluate.h"
+#include "frontend/version.h"
+#include "platform/build_flavour.h"
 #include "tools/dev_commands.h"
 
 namespace {
+
+// version (or --version): the release, the personality and the word size
+// of this tool, one line on standard output.
+int RunVersion(int, char**) {
+  const char* personality = BUILD_PERSONALITY == Personality::Active    ? "Active"
+                            : BUILD_PERSONALITY == Personality::Passive ? "Passive"
+                                                                        : "Inert";
+  std::printf("quorvel-dev %s (%s, %s, %d-bit)\n", QUORVEL_VERSION, personality, BUILD_MP ? "MP" : "SP",
+              BUILD_64_BIT ? 64 : 32);
+  return 0;
+}
 
 constexpr DevCommand COMMANDS[] = {
     {"perft", "DEPTH FEN", RunPerft},
@@ -21,6 +34,7 @@ constexpr DevCommand COMMANDS[] = {
     {"bench", "[DEPTH]", RunBench},
     {"accumcheck", "[GAMES]", RunAccumCheck},
     {"smpbench", "[THREADS] [DEPTH]  (-MP tools only)", RunSmpBench},
+    {"version", "", RunVersion},
 };
 
 }  // namespace
@@ -33,6 +47,7 @@ int PrintUsage() {
 
 int main(int argc, char** argv) {
   if (argc < 2) return PrintUsage();
+  if (std::strcmp(argv[1], "--version") == 0) return RunVersion(0, nullptr);
   InitAttackTables();
   InitKeys();
   InitCastleMasks();

@@ -72,6 +72,19 @@ def check_formats(tally, tool):
                     f"{tool} {' '.join(args)!r}: exit {result.returncode}, stderr {result.stderr!r}")
 
 
+def check_version(tally, tool, personality, bits):
+    """"version" and "--version" name the release, the personality and the
+    word size of the tool they run in, on one line."""
+    for word in ("version", "--version"):
+        result = run_tool(tool, word)
+        lines = result.stdout.splitlines()
+        parts = lines[0].split(" ", 2) if len(lines) == 1 else []
+        tally.check(result.returncode == 0 and len(parts) == 3 and parts[0] == "quorvel-dev"
+                    and parts[1].count(".") == 2 and parts[1].replace(".", "").isdigit()
+                    and parts[2] == f"({personality}, SP, {bits}-bit)",
+                    f"{tool} {word}: {result.stdout!r}")
+
+
 def main():
     parser = argparse.ArgumentParser()
     add_common_options(parser)
@@ -89,6 +102,7 @@ def main():
                 tally.check(False, f"missing {tool}")
                 continue
             check_formats(tally, tool)
+            check_version(tally, tool, personality, "32" if suffix else "64")
             for fen, depth, leaves in data:
                 check_perft(tally, tool, fen, depth, leaves)
             # divide on the smaller references only, once per tool

@@ -102,6 +102,19 @@ TEST(Platform, ClockAdvancesAndProcessorsAreCounted) {
   EXPECT_GE(platform::ProcessorCount(), 1);
 }
 
+// Bench divides by processor time: it must count work, not waiting.
+TEST(Platform, ProcessorTimeCountsWorkNotSleep) {
+  const uint64_t before_sleep = platform::ProcessorTimeUs();
+  platform::SleepMs(200);
+  const uint64_t slept = platform::ProcessorTimeUs() - before_sleep;
+  EXPECT_LT(slept, 100000u);
+  const uint64_t before_work = platform::ProcessorTimeUs();
+  const uint32_t start = platform::TickCountMs();
+  while (platform::TickCountMs() - start < 200u) {
+  }
+  EXPECT_GT(platform::ProcessorTimeUs() - before_work, 10000u);
+}
+
 TEST(Platform, EnvironmentReadsRespectTheBuffer) {
   char buffer[3] = {'x', 'x', 'x'};
   setenv("QUORVEL_TEST_VARIABLE", "12", 1);

@@ -139,6 +139,35 @@ void CheckEnvironment() {
   Check(platform::SystemSetsProcessorVariable(), "Windows sets NUMBER_OF_PROCESSORS");
 }
 
+// Bench divides by processor time: it must count work, not waiting (the
+// C library's clock() counts wall time here).
+void CheckProcessorTime() {
+  const uint64_t before_sleep = platform::ProcessorTimeUs();
+  platform::SleepMs(200);
+  Check(platform::ProcessorTimeUs() - before_sleep < 100000u, "processor time stands still in a sleep");
+  const uint64_t before_work = platform::ProcessorTimeUs();
+  const uint32_t start = platform::TickCountMs();
+  while (platform::TickCountMs() - start < 200u) {
+  }
+  Check(platform::ProcessorTimeUs() - before_work > 10000u, "processor time grows with work");
+}
+
+// The large tables' block: zero, writable to its last byte, page-aligned.
+void CheckLargeBlock() {
+  const size_t bytes = (size_t{8} << 20) + 48;
+  platform::LargeBlock block = platform::AllocateLarge(bytes);
+  Check(block.memory != nullptr && block.bytes >= bytes, "a large block");
+  if (block.memory == nullptr) return;
+  auto* bytes_of = static_cast<unsigned char*>(block.memory);
+  bool zero = true;
+  for (size_t i = 0; i < bytes; i += 4093) zero = zero && bytes_of[i] == 0;
+  Check(zero && bytes_of[bytes - 1] == 0, "the large block is zero-filled");
+  Check(reinterpret_cast<uintptr_t>(block.memory) % 4096 == 0, "the large block starts a page");
+  bytes_of[bytes - 1] = 1;
+  platform::FreeLarge(block);
+  Check(block.memory == nullptr && block.bytes == 0, "the large block is released");
+}
+
 void CheckMemoryAndClock() {
   const size_t bytes = 1u << 22;
   auto* block = static_cast<unsigned char*>(platform::AllocateZeroed(bytes));
@@ -157,6 +186,8 @@ void CheckMemoryAndClock() {
   platform::SleepMs(100);
   int32_t elapsed = static_cast<int32_t>(platform::TickCountMs() - start);
   Check(elapsed >= 80 && elapsed < 5000, "the clock advances with a sleep");
+  CheckProcessorTime();
+  CheckLargeBlock();
   Check(platform::ProcessorCount() >= 1, "at least one processor");
   Check(platform::CurrentThreadId() != 0, "a thread id");
 }

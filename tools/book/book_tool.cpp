@@ -13,6 +13,7 @@
 #include "board/make_move.h"
 #include "board/set_position.h"
 #include "frontend/book/format.h"
+#include "frontend/version.h"
 #include "frontend/book/probe.h"
 #include "platform/platform.h"
 #include "tools/book/book_dump.h"
@@ -36,7 +37,8 @@ int Usage() {
   std::fprintf(stderr,
                "usage: quorvel-book build [--plies N] [--min-count K] [--weights results|counts] OUT.dat GAMES.pgn...\n"
                "       quorvel-book build --from-polyglot BOOK.bin [--plies N] [--min-count K] OUT.dat\n"
-               "       quorvel-book dump [--depth D] FILE.dat\n");
+               "       quorvel-book dump [--depth D] FILE.dat\n"
+               "       quorvel-book version\n");
   return 2;
 }
 
@@ -219,6 +221,10 @@ int Dump(const Arguments& args) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
+  if (argc == 2 && (std::strcmp(argv[1], "version") == 0 || std::strcmp(argv[1], "--version") == 0)) {
+    std::printf("quorvel-book %s\n", QUORVEL_VERSION);
+    return 0;
+  }
   Arguments args;
   if (!ReadArguments(argc - 2, argv + 2, args)) return Usage();
   InitAttackTables();
