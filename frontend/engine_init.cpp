@@ -6,7 +6,7 @@
 #include "frontend/console.h"
 #include "platform/build_flavour.h"
 #include "platform/platform.h"
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
 #include "search/transposition.h"
 
 int thread_count = 1;

@@ -5,11 +5,11 @@
 #include "platform/platform.h"
 #include "search/alpha_beta.h"
 #include "search/move_picker.h"
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
+#include "search/parallel/split_point.h"
 #include "search/quiesce.h"
 #include "search/search_control.h"
 #include "search/search_progress.h"
-#include "search/split_point.h"
 #include "search/transposition.h"
 
 RootState root;

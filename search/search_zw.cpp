@@ -9,9 +9,9 @@
 #include "eval/recognized_draw.h"
 #include "search/history.h"
 #include "search/move_picker.h"
+#include "search/parallel/split_point.h"
 #include "search/quiesce.h"
 #include "search/search_control.h"
-#include "search/split_point.h"
 #include "search/transposition.h"
 
 namespace {

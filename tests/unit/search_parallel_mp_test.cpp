@@ -5,10 +5,10 @@
 #include <atomic>
 #include <cstring>
 
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
+#include "search/parallel/split_point.h"
 #include "search/root_search.h"
 #include "search/search_control.h"
-#include "search/split_point.h"
 #include "search_test_support.h"
 
 namespace {

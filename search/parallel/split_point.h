@@ -9,8 +9,8 @@
 #include <cstdint>
 
 #include "search/move_picker.h"
+#include "search/parallel/spin_lock.h"
 #include "search/search.h"
-#include "search/spin_lock.h"
 
 struct SplitPoint {
   SpinLock lock;

@@ -9,10 +9,10 @@
 #include "board/movegen.h"
 #include "search/alpha_beta.h"
 #include "search/move_picker.h"
+#include "search/parallel/split_point.h"
 #include "search/quiesce.h"
 #include "search/root_search.h"
 #include "search/search_control.h"
-#include "search/split_point.h"
 
 namespace {
 

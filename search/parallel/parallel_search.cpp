@@ -4,16 +4,16 @@
 // fields; each record's split lock guards its split fields. The global
 // lock is always taken before a record's lock, and a parent's lock before
 // a child's.
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
 
 #include <csetjmp>
 #include <cstdint>
 #include <new>
 
 #include "platform/platform.h"
+#include "search/parallel/split_point.h"
 #include "search/root_search.h"
 #include "search/search_control.h"
-#include "search/split_point.h"
 
 std::atomic<uint64_t> idle_threads{0};
 bool split_root_on = false;
@@ -269,6 +269,7 @@ void StartParallelSearch(SearchThread& main) {
   // needs its split fields for its stop mark.
   main.record = 0;
   main.split = &split_points[0];
+  SetSplitStopper(StopMainSplit);
   SplitPoint& sp = *main.split;
   sp.stopped.store(0, std::memory_order_relaxed);
   sp.split_done.store(0, std::memory_order_relaxed);
