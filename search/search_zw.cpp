@@ -100,7 +100,9 @@ int SearchZW(SearchThread& t, int beta, int depth, Move* pv) {
     return QuiesceNode(t, beta - 1, beta, 0, pv);
   }
   // Step 4. Input and clock, every 50 ms, on the main thread; the node
-  // limit at every node, so that it holds within a few quiescence nodes
+  // limit at every node, so that it holds within a few quiescence nodes.
+  // A helper stops the search at the limit too: the main thread may be
+  // off its core meanwhile, and sees the abort as soon as it runs.
   if (t.index == 0) {
     if (PollDue()) {
       CheckTimeAndInput(t);
@@ -108,6 +110,8 @@ int SearchZW(SearchThread& t, int beta, int depth, Move* pv) {
       SetState(ABORT);
       CheckTimeAndInput(t);
     }
+  } else if (NodeLimitReached()) {
+    SetState(ABORT);
   }
   // Step 4b. MP builds: the record's count, for the total over all threads
   if constexpr (BUILD_MP) t.shown_nodes.store(pos.nodes, std::memory_order_relaxed);

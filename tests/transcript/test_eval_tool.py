@@ -71,6 +71,13 @@ def main():
                 last = next((i for i, line in enumerate(rows) if line.startswith("total (White)")), len(rows))
                 added = sum(int(line.split()[-1]) for line in rows[first:last])
                 check(total is not None and added == total, f"{tool} trace rows of {fen}: {added} against {total}")
+                # ...and the total is the result from White's view (before
+                # the fifty-move fade).
+                fields = fen.split()
+                if len(fields) < 5 or int(fields[4]) < 50:
+                    result = int(rows[-1]) if rows and rows[-1].lstrip("-").isdigit() else None
+                    white_view = None if result is None else (result if fields[1] == "w" else -result)
+                    check(total == white_view, f"{tool} trace of {fen}: total {total}, result {white_view}")
         for fen, values in scores.items():
             check(len(values) == 1, f"{personality} eval differs between word sizes on {fen}: {values}")
     print(f"{passed} passed, {failed} failed")

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -169,7 +170,7 @@ MaterialCounts CountsOfRecord(uint32_t record) {
 
 TEST(InertMaterialRecords, EveryRecordIsReachableAndOneWay) {
   eval_test::EnsureTables();
-  ASSERT_EQ(MATERIAL_RECORD_COUNT, 1175);
+  ASSERT_EQ(MATERIAL_RECORD_COUNT, 1312);
   for (int i = 0; i < MATERIAL_RECORD_COUNT; ++i) {
     const uint32_t record = MATERIAL_RECORDS[i];
     if (i > 0) {
@@ -530,13 +531,16 @@ std::string MenOf(const MaterialCounts& c, int side) {
   return men;
 }
 
-// Adding a pawn to a side never lowers that side's material score. Not yet
-// true: six families of material records stop one pawn short, and the pawn
-// formula past them values the pieces more (KQPP v KQB -16 cp, KQPPP v KQB
-// -66 cp). Enabled once the rows are extended; KNN v K, where the
-// defender's pawn is what lets the knights mate, will stay the exception.
-TEST(InertMaterial, DISABLED_AnExtraPawnNeverCostsItsOwner) {
+// Adding a pawn to a side never lowers that side's material score, over
+// the whole table in both colours, save where the pawn truly spoils its own
+// side's game. The exceptions name the men before the pawn is added, the
+// pawn's owner first.
+TEST(InertMaterial, AnExtraPawnNeverCostsItsOwner) {
   eval_test::EnsureTables();
+  const std::set<std::pair<std::string, std::string>> exceptions = {
+      // The bare king's pawn lets two knights mate: it can be made to move.
+      {"K", "KNN"},
+  };
   int violations = 0;
   std::string first;
   for (uint32_t index = 0; index < MATERIAL_TABLE_SIZE; ++index) {
@@ -546,6 +550,7 @@ TEST(InertMaterial, DISABLED_AnExtraPawnNeverCostsItsOwner) {
       MaterialCounts more = c;
       ++more.pawns[side];
       if (SideMaterial(more, side) >= SideMaterial(c, side)) continue;
+      if (exceptions.count({MenOf(c, side), MenOf(c, side ^ 1)})) continue;
       if (++violations <= 10) first += MenOf(c, WHITE) + " v " + MenOf(c, BLACK) + (side == WHITE ? " +P(W); " : " +P(B); ");
     }
   }
