@@ -21,6 +21,7 @@ bool split_nodes_on = false;
 SearchThread* search_records[64];
 std::atomic<uint64_t> root_splits{0};
 std::atomic<uint64_t> inner_splits{0};
+std::atomic<uint64_t> root_moves_after_stop{0};
 
 namespace {
 
@@ -87,9 +88,8 @@ void AssignRecord(int record, SearchThread& owner, int thread) {
   free_positions.fetch_and(~Bit(record), std::memory_order_relaxed);
 }
 
-// Holding the global lock and the owner's lock: every idle thread gets a
-// pool record to help the owner with, while one record remains for the
-// owner's own share. Returns the owner's thread.
+}  // namespace
+
 int AssignWorkers(SearchThread& owner) {
   SplitPoint& sp = *owner.split;
   do {
@@ -102,13 +102,36 @@ int AssignWorkers(SearchThread& owner) {
     SetWork(thread, search_records[record]);
   } while (idle_threads.load(std::memory_order_relaxed) != 0 &&
            TwoOrMoreBits(free_positions.load(std::memory_order_relaxed)));
-  // The owner's own share: not in the owner's masks, so the owner's wait
-  // does not count it.
+  // The owner's own share: not among the helping threads, so the owner's
+  // wait does not count it, but among the helping records, so that a stop
+  // of the split (a cut-off, or a stop from above) reaches it too.
   const int record = LowestBit(free_positions.load(std::memory_order_relaxed));
   AssignRecord(record, owner, owner.index);
+  sp.child_positions.fetch_or(Bit(record), std::memory_order_relaxed);
   SetWork(owner.index, search_records[record]);
   return owner.index;
 }
+
+void FinishWork(int thread, SearchThread& work) {
+  AcquireLock(global_lock);
+  ReleaseWorker(thread, work.record);
+  SetWork(thread, nullptr);
+  if (thread != 0) idle_threads.fetch_or(Bit(thread), std::memory_order_relaxed);
+  free_positions.fetch_or(Bit(work.record), std::memory_order_relaxed);
+  ReleaseLock(global_lock);
+}
+
+void ReclaimThread(int thread, SearchThread& owner) {
+  AcquireLock(global_lock);
+  SearchThread* given = Work(thread);
+  if (given != nullptr) ReleaseWorker(thread, given->record);
+  SetWork(thread, &owner);
+  idle_threads.fetch_and(~Bit(thread), std::memory_order_relaxed);
+  if (given != nullptr) free_positions.fetch_or(Bit(given->record), std::memory_order_relaxed);
+  ReleaseLock(global_lock);
+}
+
+namespace {
 
 // The idle loop of a worker (owner none) and the waiting loop of a split
 // owner, which helps with whatever work it is given until its own split
@@ -134,22 +157,9 @@ void WorkerLoop(int thread, SearchThread* owner) {
       SplitWorkRoot(*work);
     else
       SplitWorkPV(*work);
-    AcquireLock(global_lock);
-    ReleaseWorker(thread, work->record);
-    SetWork(thread, nullptr);
-    if (thread != 0) idle_threads.fetch_or(Bit(thread), std::memory_order_relaxed);
-    free_positions.fetch_or(Bit(work->record), std::memory_order_relaxed);
-    ReleaseLock(global_lock);
+    FinishWork(thread, *work);
   }
-  // The owner takes its thread back; work it was given meanwhile is
-  // returned undone.
-  AcquireLock(global_lock);
-  SearchThread* given = Work(thread);
-  if (given != nullptr) ReleaseWorker(thread, given->record);
-  SetWork(thread, owner);
-  idle_threads.fetch_and(~Bit(thread), std::memory_order_relaxed);
-  if (given != nullptr) free_positions.fetch_or(Bit(given->record), std::memory_order_relaxed);
-  ReleaseLock(global_lock);
+  ReclaimThread(thread, *owner);
 }
 
 // Entry of worker thread t: parked between searches, idle-looping during

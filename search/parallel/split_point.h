@@ -46,6 +46,17 @@ extern SearchThread* search_records[64];
 // helping it, recursively. The caller holds the record's lock.
 void StopSplit(SearchThread& record);
 
+// Holding the global lock and the owner's lock: every idle thread gets a
+// pool record to help the owner with, while one record remains for the
+// owner's own share. Returns the owner's thread.
+int AssignWorkers(SearchThread& owner);
+// A thread's work on a pool record has ended: the record's count and
+// masks go back to its parent, the record to the pool, a worker to idle.
+void FinishWork(int thread, SearchThread& work);
+// A split owner takes its thread back once its split has no helpers left;
+// work the thread was given meanwhile is returned undone.
+void ReclaimThread(int thread, SearchThread& owner);
+
 // Work of a thread on its copy at an inner or a root split point. Each
 // returns when the split has no more moves for it, when it was stopped,
 // or on an abort.

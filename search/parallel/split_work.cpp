@@ -9,6 +9,7 @@
 #include "board/movegen.h"
 #include "search/alpha_beta.h"
 #include "search/move_picker.h"
+#include "search/parallel/parallel_search.h"
 #include "search/parallel/split_point.h"
 #include "search/quiesce.h"
 #include "search/root_search.h"
@@ -224,6 +225,15 @@ void ReportRootMove(SearchThread& w, SearchThread& p, Move move, int v, const Mo
   if (v >= sp.beta) StopSplit(p);
 }
 
+// A root move searched to its end after the split was stopped is not
+// used; if the stop never reached this copy's own mark, it is counted.
+bool RootSplitStopped(const SearchThread& w, const SearchThread& p) {
+  if (p.split->stopped.load(std::memory_order_relaxed) == 0) return false;
+  if (w.split->stopped.load(std::memory_order_relaxed) == 0)
+    root_moves_after_stop.fetch_add(1, std::memory_order_relaxed);
+  return true;
+}
+
 // Step 2 of the root split work.
 void ShareRootMoves(SearchThread& w, SearchThread& p) {
   SplitPoint& sp = *p.split;
@@ -243,6 +253,7 @@ void ShareRootMoves(SearchThread& w, SearchThread& p) {
     if (move == 0 || sp.stopped.load(std::memory_order_relaxed) != 0 || StateSet(ABORT)) return;
     // Step 2c-2d. Search it; its ordering score for the next iteration
     const int v = SearchRootShare(w, p, undo, move, index, local.alpha, child_pv);
+    if (RootSplitStopped(w, p)) return;
     sp.root_scores[index] =
         static_cast<int16_t>(v > local.alpha ? (v < sp.beta ? v : sp.beta) : sp.floor);
     // Step 2e. A new best move
