@@ -176,6 +176,10 @@ void RecordResult(const Position& pos) {
     for (; j < THINKING_PV_MOVES; ++j) thinking_record.pv[j] = 0;
   }
   // Step 3. A dropping score keeps the clock from stopping early
+  TrackScoreDrop();
+}
+
+void TrackScoreDrop() {
   if (root.best_depth > 1) {
     if (root.best_score <= root.last_iteration_score - SCORE_DROP) {
       SetFlags(SCORE_DROPPED);

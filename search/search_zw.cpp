@@ -105,6 +105,7 @@ int SearchZW(SearchThread& t, int beta, int depth, Move* pv) {
   // off its core meanwhile, and sees the abort as soon as it runs.
   if (t.index == 0) {
     if (PollDue()) {
+      if constexpr (BUILD_MP) ReportHelpersBestMove();
       CheckTimeAndInput(t);
     } else if (NodeLimitReached()) {
       SetState(ABORT);

@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "search/parallel/split_point.h"
 #include "search/root_search.h"
+#include "search/search_progress.h"
 #include "search/search_control.h"
 
 std::atomic<uint64_t> idle_threads{0};
@@ -45,6 +46,7 @@ uint64_t started_workers = 0;           // bits of the workers that exist
 uint64_t active_workers = 0;            // bits of the workers the search uses
 std::atomic<bool> workers_awake{false};  // a search is running
 std::atomic<int> running_workers{0};     // workers out of their parking place
+std::atomic<bool> helpers_best_pending{false};  // a helper's best root move waits
 
 int LowestBit(uint64_t mask) { return __builtin_ctzll(mask); }
 uint64_t Bit(int n) { return uint64_t{1} << n; }
@@ -145,7 +147,10 @@ void WorkerLoop(int thread, SearchThread* owner) {
           (sp.split_done.load(std::memory_order_relaxed) != 0 || work == nullptr))
         break;
       // The main thread still answers the clock, input and node limit while it waits.
-      if (owner->index == 0 && (PollDue() || NodeLimitReached())) CheckTimeAndInputNoJump();
+      if (owner->index == 0 && (PollDue() || NodeLimitReached())) {
+        ReportHelpersBestMove();
+        CheckTimeAndInputNoJump();
+      }
     } else if (work == nullptr && !workers_awake.load(std::memory_order_acquire)) {
       return;
     }
@@ -305,6 +310,19 @@ bool ParallelSearchAtRest() {
 
 uint64_t FreePositionMask() { return free_positions.load(std::memory_order_relaxed); }
 
+void MarkHelpersBestMove() { helpers_best_pending.store(true, std::memory_order_relaxed); }
+
+void ReportHelpersBestMove() {
+  if (!helpers_best_pending.exchange(false, std::memory_order_relaxed)) return;
+  // Under the main record's lock, which the helpers hold when they write
+  // the root's best move.
+  SplitPoint& sp = *main_search.split;
+  AcquireLock(sp.lock);
+  RecordResult(*main_search.pos);
+  ReleaseLock(sp.lock);
+  ReportProgress(ProgressEvent::NewBest);
+}
+
 void StopMainSplit() {
   SplitPoint& sp = *main_search.split;
   AcquireLock(sp.lock);
@@ -356,6 +374,7 @@ bool SplitRoot(SearchThread& t, RootSplitNode& node) {
   });
   if (!made) return false;
   WorkerLoop(t.index, &t);
+  ReportHelpersBestMove();
   if (!SettleOwnerStop(t)) std::longjmp(t.abort_jump, 1);
   node.best = t.split->best;
   return true;

@@ -57,6 +57,13 @@ void FinishWork(int thread, SearchThread& work);
 // work the thread was given meanwhile is returned undone.
 void ReclaimThread(int thread, SearchThread& owner);
 
+// A helper thread found a new best root move: the main thread records and
+// reports it at its next poll (helpers never write output).
+void MarkHelpersBestMove();
+// On the main thread: records and reports a new best root move that a
+// helper found since the last call, if any.
+void ReportHelpersBestMove();
+
 // Work of a thread on its copy at an inner or a root split point. Each
 // returns when the split has no more moves for it, when it was stopped,
 // or on an abort.

@@ -217,10 +217,13 @@ void ReportRootMove(SearchThread& w, SearchThread& p, Move move, int v, const Mo
   root.best_score = v;
   root.best_depth = sp.depth;
   ExtendPV(root.best_pv, move, child_pv);
-  if (w.index == 0)
+  if (w.index == 0) {
     RecordResult(*p.pos);
-  else
+  } else {
     CopyResult(*p.pos);
+    TrackScoreDrop();
+    MarkHelpersBestMove();
+  }
   sp.alpha = v;
   if (v >= sp.beta) StopSplit(p);
 }

@@ -9,6 +9,7 @@
 #include "search/parallel/split_point.h"
 #include "search/root_search.h"
 #include "search/search_control.h"
+#include "search/search_progress.h"
 #include "search_test_support.h"
 
 namespace {
@@ -34,6 +35,11 @@ void EnsurePool() {
 }
 
 uint64_t Splits() { return root_splits.load() + inner_splits.load(); }
+
+int new_best_reports = 0;
+void CountNewBest(ProgressEvent event) {
+  if (event == ProgressEvent::NewBest) ++new_best_reports;
+}
 
 TEST(ParallelSearch, WithTwoThreadsTheOwnerTakesASecondRecord) {
   EnsurePool();
@@ -161,10 +167,26 @@ TEST(ParallelSearch, CutoffByAHelperAtTheRootEndsTheIteration) {
   helper.split->parent = &main;
   helper.index = 1;
   helper.split->stopped = 0;
+  // The previous iteration scored far more: the helper's best move is a drop.
+  root.last_iteration_score = 10000;
+  ClearFlags(SCORE_DROPPED);
+  new_best_reports = 0;
+  SetProgressReporter(CountNewBest);
   // No inner splits: the helper's thread is not really taken from the pool.
   SetSplitSwitches(true, false);
   SplitWorkRoot(helper);
   SetSplitSwitches(true, true);
+
+  // The clock rules see the drop at once; the line waits for the main
+  // thread, which reports it once.
+  EXPECT_TRUE(FlagSet(SCORE_DROPPED));
+  EXPECT_EQ(new_best_reports, 0);
+  ReportHelpersBestMove();
+  ReportHelpersBestMove();
+  EXPECT_EQ(new_best_reports, 1);
+  SetProgressReporter(nullptr);
+  ClearFlags(SCORE_DROPPED);
+  root.last_iteration_score = 0;
 
   EXPECT_EQ(root.best_move, win);
   EXPECT_EQ(search_record.result.result_move, win);
