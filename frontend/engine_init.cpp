@@ -55,7 +55,11 @@ void InitEngine(const EngineOptions& options) {
   AllocateTranspositionTable(options.hash_log);
   InitCastleMasks();
   InitEvaluation();
-  if (BUILD_MP) InitParallelSearch(thread_count, split_root != 0, split_nodes != 0);
+  // The banner and the front ends name the threads actually started.
+  if (BUILD_MP) {
+    InitParallelSearch(thread_count, split_root != 0, split_nodes != 0);
+    thread_count = SearchThreadCount();
+  }
 }
 
 void FreeEngine() { FreeTranspositionTable(); }

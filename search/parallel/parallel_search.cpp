@@ -261,8 +261,12 @@ int SetSearchThreads(int threads) {
     if ((started_workers & Bit(thread)) == 0) {
       thread_slots[thread].parker = platform::CreateParker();
       if (!platform::StartThread(WorkerMain, reinterpret_cast<void*>(static_cast<intptr_t>(thread)),
-                                 WORKER_STACK_BYTES))
+                                 WORKER_STACK_BYTES)) {
+        // A worker that never ran gives back what was made for it.
+        platform::DestroyParker(thread_slots[thread].parker);
+        thread_slots[thread].parker = nullptr;
         break;
+      }
       started_workers |= Bit(thread);
     }
     thread_count = thread + 1;
