@@ -6,7 +6,7 @@
 #include "frontend/console.h"
 #include "platform/build_flavour.h"
 #include "platform/platform.h"
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
 #include "search/transposition.h"
 
 int thread_count = 1;
@@ -55,7 +55,11 @@ void InitEngine(const EngineOptions& options) {
   AllocateTranspositionTable(options.hash_log);
   InitCastleMasks();
   InitEvaluation();
-  if (BUILD_MP) InitParallelSearch(thread_count, split_root != 0, split_nodes != 0);
+  // The banner and the front ends name the threads actually started.
+  if (BUILD_MP) {
+    InitParallelSearch(thread_count, split_root != 0, split_nodes != 0);
+    thread_count = SearchThreadCount();
+  }
 }
 
 void FreeEngine() { FreeTranspositionTable(); }

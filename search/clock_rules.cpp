@@ -4,8 +4,8 @@
 
 #include "platform/platform.h"
 #include "search/root_search.h"
-#include "search/search_control.h"
 #include "search/search_record.h"
+#include "search/search_state.h"
 
 namespace {
 

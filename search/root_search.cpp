@@ -5,11 +5,11 @@
 #include "platform/platform.h"
 #include "search/alpha_beta.h"
 #include "search/move_picker.h"
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
+#include "search/parallel/split_point.h"
 #include "search/quiesce.h"
 #include "search/search_control.h"
 #include "search/search_progress.h"
-#include "search/split_point.h"
 #include "search/transposition.h"
 
 RootState root;
@@ -176,6 +176,10 @@ void RecordResult(const Position& pos) {
     for (; j < THINKING_PV_MOVES; ++j) thinking_record.pv[j] = 0;
   }
   // Step 3. A dropping score keeps the clock from stopping early
+  TrackScoreDrop();
+}
+
+void TrackScoreDrop() {
   if (root.best_depth > 1) {
     if (root.best_score <= root.last_iteration_score - SCORE_DROP) {
       SetFlags(SCORE_DROPPED);

@@ -36,6 +36,10 @@ void RootSearch(SearchThread& t, int depth, bool root_single_reply);
 // when it is worth showing) and tracks a dropping score.
 void RecordResult(const Position& pos);
 
+// The last part: a best root move scoring well below the previous
+// iteration's keeps the clock from stopping early.
+void TrackScoreDrop();
+
 // Only the first part: the search result. A helper thread that finds a new
 // best root move records it so, under the main record's split lock.
 void CopyResult(const Position& pos);

@@ -5,7 +5,6 @@
 #include "platform/build_flavour.h"
 #include "platform/platform.h"
 #include "search/clock_rules.h"
-#include "search/parallel_search.h"
 
 std::atomic<uint8_t> search_state{0};
 std::atomic<uint8_t> search_flags{0};
@@ -13,6 +12,7 @@ std::atomic<uint8_t> search_flags{0};
 namespace {
 std::atomic<uint8_t> never_raised{0};
 bool (*input_poller)() = nullptr;
+void (*split_stopper)() = nullptr;
 
 // Self-timed polls: checkpoints between two looks at the clock, and the
 // interval between polls, as the tick thread would give it.
@@ -52,6 +52,8 @@ bool SelfTimedPollDue() {
 
 void SetInputPoller(bool (*poll)()) { input_poller = poll; }
 
+void SetSplitStopper(void (*stop)()) { split_stopper = stop; }
+
 void SetPollFlag(std::atomic<uint8_t>* flag) { poll_flag = flag != nullptr ? flag : &never_raised; }
 
 bool PollInputOnce() { return input_poller != nullptr && input_poller(); }
@@ -81,9 +83,7 @@ void TimeCheck() {
 
 void CheckTimeAndInputNoJump() {
   if (!StateSet(ABORT)) TimeCheck();
-  if constexpr (BUILD_MP) {
-    if (StateSet(ABORT)) StopMainSplit();
-  }
+  if (StateSet(ABORT) && split_stopper != nullptr) split_stopper();
 }
 
 void CheckTimeAndInput(SearchThread& t) {

@@ -6,7 +6,7 @@
 #include "eval/recognized_draw.h"
 #include "search/history.h"
 #include "search/move_picker.h"
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
 #include "search/quiesce.h"
 #include "search/transposition.h"
 

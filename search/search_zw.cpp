@@ -9,9 +9,9 @@
 #include "eval/recognized_draw.h"
 #include "search/history.h"
 #include "search/move_picker.h"
+#include "search/parallel/split_point.h"
 #include "search/quiesce.h"
 #include "search/search_control.h"
-#include "search/split_point.h"
 #include "search/transposition.h"
 
 namespace {
@@ -105,6 +105,7 @@ int SearchZW(SearchThread& t, int beta, int depth, Move* pv) {
   // off its core meanwhile, and sees the abort as soon as it runs.
   if (t.index == 0) {
     if (PollDue()) {
+      if constexpr (BUILD_MP) ReportHelpersBestMove();
       CheckTimeAndInput(t);
     } else if (NodeLimitReached()) {
       SetState(ABORT);

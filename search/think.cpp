@@ -10,7 +10,7 @@
 #include "search/clock_rules.h"
 #include "search/history.h"
 #include "search/move_picker.h"
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
 #include "search/root_search.h"
 #include "search/search.h"
 #include "search/search_control.h"

@@ -13,7 +13,7 @@
 #include "board/set_position.h"
 #include "eval/evaluate.h"
 #include "platform/build_flavour.h"
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
 #include "search/search.h"
 #include "search/transposition.h"
 #include "tools/dev_commands.h"

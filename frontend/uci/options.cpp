@@ -11,7 +11,7 @@
 #include "frontend/uci/output.h"
 #include "frontend/uci/text.h"
 #include "platform/build_flavour.h"
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
 #include "search/search_record.h"
 #include "search/transposition.h"
 

@@ -13,7 +13,7 @@
 #include "frontend/xboard/analysis.h"
 #include "frontend/xboard/ping.h"
 #include "platform/build_flavour.h"
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
 #include "search/search_record.h"
 
 uint16_t pending_move = 0;

@@ -1,5 +1,7 @@
-"""The MP programs under many short searches that "?", "force" and "quit"
-stop at random moments: each must answer, never hang and never crash.
+"""The MP programs, with 2, 3 and 4 threads, under many short searches that
+"?", "force" and "quit" stop at random moments: each must answer, never
+hang and never crash. With more than one worker, workers own splits of
+their own, get work returned undone and see nested cut-offs.
 A helper left behind would keep the engine waiting for its pool after the
 search, so every stop is followed by a command that needs an answer."""
 import os
@@ -17,13 +19,14 @@ POSITIONS = (
     b"2rq1rk1/pb1nbppp/1p2pn2/2pp4/3P4/1P1BPN2/PBPN1PPP/2RQ1RK1 w - - 0 1",
     b"r4rk1/1bq1bppp/p2ppn2/1p6/3NP3/1BN1B3/PPP1QPPP/R4RK1 w - - 0 1",
 )
-SEARCHES_PER_PROGRAM = 30
+SEARCHES_PER_THREAD_COUNT = 20
+THREAD_COUNTS = (2, 3, 4)
 ANSWER_SECONDS = 10
 
 
-def start(path):
-    session = Session(path, args=("threads=2",), env={"NUMBER_OF_PROCESSORS": "2"})
-    session.read_until(b"warranty.\n", ANSWER_SECONDS)
+def start(path, threads):
+    session = Session(path, args=(f"threads={threads}",), env={"NUMBER_OF_PROCESSORS": str(threads)})
+    session.banner = session.read_until(b"warranty.\n", ANSWER_SECONDS) or b""
     return session
 
 
@@ -40,10 +43,12 @@ def wait_for_move(session):
     return text is not None and MOVE.fullmatch(text) is not None
 
 
-def stress(suite, name, path, rng):
-    session = start(path)
-    for round_number in range(SEARCHES_PER_PROGRAM):
-        label = f"{name} search {round_number}"
+def stress(suite, name, path, threads, rng):
+    session = start(path, threads)
+    suite.check(f"{name}: the banner names {threads} threads",
+                f", {threads} threads)".encode() in session.banner, repr(session.banner[:120]))
+    for round_number in range(SEARCHES_PER_THREAD_COUNT):
+        label = f"{name} threads={threads} search {round_number}"
         session.send(b"new\nforce\nsetboard " + rng.choice(POSITIONS) + b"\nst 30\ngo\n")
         time.sleep(rng.uniform(0.0, 0.15))
         stop = rng.choice((b"?", b"force", b"quit"))
@@ -54,9 +59,9 @@ def stress(suite, name, path, rng):
             suite.check(f"{label}: answers after 'force'", answers(session))
         else:
             suite.expect_equal(f"{label}: exit code after 'quit'", session.close(), 0)
-            session = start(path)
+            session = start(path, threads)
     session.send(b"quit\n")
-    suite.expect_equal(f"{name}: exit code", session.close(), 0)
+    suite.expect_equal(f"{name} threads={threads}: exit code", session.close(), 0)
 
 
 def main():
@@ -67,7 +72,8 @@ def main():
                 if os.path.exists(path)]
     suite.check("an MP program to stress", bool(programs))
     for name, path in programs:
-        stress(suite, name, path, rng)
+        for threads in THREAD_COUNTS:
+            stress(suite, name, path, threads, rng)
     suite.finish()
 
 

@@ -1,14 +1,15 @@
 // The parallel search on two threads: how split work is handed out, the
 // split switches, a cut-off at a root split, the owner's stop mark after
-// its split, and a pool that is whole again after every search, aborted
-// or not.
+// its split, a stop that reaches the owner's own share, and a pool that is
+// whole again after every search, aborted or not.
 #include <atomic>
 #include <cstring>
 
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
+#include "search/parallel/split_point.h"
 #include "search/root_search.h"
 #include "search/search_control.h"
-#include "search/split_point.h"
+#include "search/search_progress.h"
 #include "search_test_support.h"
 
 namespace {
@@ -20,6 +21,7 @@ using search_test::ThinkTo;
 constexpr uint64_t ALL_POOL_RECORDS = ~uint64_t{1};
 constexpr const char* MIDDLE_GAME =
     "r1bq1rk1/ppp2ppp/2np1n2/2b1p3/2B1P3/2PP1N2/PP3PPP/RNBQ1RK1 w - -";
+constexpr const char* KIWI_ENDGAME = "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -";
 constexpr const char* OPEN_GAME = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -";
 
 // The pool with one worker, started once per test program.
@@ -33,6 +35,11 @@ void EnsurePool() {
 }
 
 uint64_t Splits() { return root_splits.load() + inner_splits.load(); }
+
+int new_best_reports = 0;
+void CountNewBest(ProgressEvent event) {
+  if (event == ProgressEvent::NewBest) ++new_best_reports;
+}
 
 TEST(ParallelSearch, WithTwoThreadsTheOwnerTakesASecondRecord) {
   EnsurePool();
@@ -160,7 +167,26 @@ TEST(ParallelSearch, CutoffByAHelperAtTheRootEndsTheIteration) {
   helper.split->parent = &main;
   helper.index = 1;
   helper.split->stopped = 0;
+  // The previous iteration scored far more: the helper's best move is a drop.
+  root.last_iteration_score = 10000;
+  ClearFlags(SCORE_DROPPED);
+  new_best_reports = 0;
+  SetProgressReporter(CountNewBest);
+  // No inner splits: the helper's thread is not really taken from the pool.
+  SetSplitSwitches(true, false);
   SplitWorkRoot(helper);
+  SetSplitSwitches(true, true);
+
+  // The clock rules see the drop at once; the line waits for the main
+  // thread, which reports it once.
+  EXPECT_TRUE(FlagSet(SCORE_DROPPED));
+  EXPECT_EQ(new_best_reports, 0);
+  ReportHelpersBestMove();
+  ReportHelpersBestMove();
+  EXPECT_EQ(new_best_reports, 1);
+  SetProgressReporter(nullptr);
+  ClearFlags(SCORE_DROPPED);
+  root.last_iteration_score = 0;
 
   EXPECT_EQ(root.best_move, win);
   EXPECT_EQ(search_record.result.result_move, win);
@@ -172,6 +198,7 @@ TEST(ParallelSearch, CutoffByAHelperAtTheRootEndsTheIteration) {
   EXPECT_NE(sp.split_done.load(), 0);
   sp.stopped = 0;
   sp.root_scores = nullptr;
+  EXPECT_TRUE(ParallelSearchAtRest());
 }
 
 TEST(ParallelSearch, OwnerKeepsSearchingAfterItsOwnSplitCutOff) {
@@ -202,6 +229,55 @@ TEST(ParallelSearch, OwnerKeepsSearchingAfterItsOwnSplitCutOff) {
   ClearState(ABORT);
   main.split->stopped = 0;
   owner.split->stopped = 0;
+}
+
+// The owner's own share is one of the split's helping records: a stop of
+// the split (a helper's cut-off, or a stop from above) marks it as well,
+// so the owner's thread does not search on for a node that has ended.
+TEST(ParallelSearch, StopOfASplitReachesTheOwnersOwnShare) {
+  EnsurePool();
+  ASSERT_EQ(SetSearchThreads(2), 2);
+  ASSERT_TRUE(ParallelSearchAtRest());
+  auto pos = NewGame(MIDDLE_GAME);
+  SearchThread& main = *search_records[0];
+  main.pos = pos.get();
+  SplitPoint& sp = *main.split;
+  sp.stopped = 0;
+  sp.split_done = 0;
+  ASSERT_EQ(AssignWorkers(main), 0);
+  SearchThread& helper = *search_records[1];
+  SearchThread& share = *search_records[2];
+  AcquireLock(sp.lock);
+  StopSplit(main);
+  ReleaseLock(sp.lock);
+  EXPECT_NE(helper.split->stopped.load(), 0);
+  EXPECT_NE(share.split->stopped.load(), 0);
+  // Both records go back, and the pool is whole again.
+  FinishWork(1, helper);
+  ReclaimThread(0, main);
+  EXPECT_EQ(sp.child_positions.load(), 0u);
+  EXPECT_EQ(sp.active_threads.load(), 0u);
+  EXPECT_TRUE(ParallelSearchAtRest());
+  sp.stopped = 0;
+  sp.split_done = 0;
+}
+
+// Measured over real searches with root splits: once a root split has been
+// stopped, no thread searches a root move of it to the end.
+TEST(ParallelSearch, NoRootMoveIsFinishedAfterItsSplitStopped) {
+  EnsurePool();
+  const uint64_t late_before = root_moves_after_stop.load();
+  const uint64_t splits_before = root_splits.load();
+  for (int threads : {2, 3}) {
+    ASSERT_EQ(SetSearchThreads(threads), threads);
+    for (const char* fen : {MIDDLE_GAME, OPEN_GAME, KIWI_ENDGAME}) {
+      auto pos = NewGame(fen);
+      ThinkTo(*pos, 11);
+    }
+  }
+  SetSearchThreads(2);
+  ASSERT_GT(root_splits.load(), splits_before);
+  EXPECT_EQ(root_moves_after_stop.load(), late_before);
 }
 
 }  // namespace

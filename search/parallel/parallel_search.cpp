@@ -4,16 +4,17 @@
 // fields; each record's split lock guards its split fields. The global
 // lock is always taken before a record's lock, and a parent's lock before
 // a child's.
-#include "search/parallel_search.h"
+#include "search/parallel/parallel_search.h"
 
 #include <csetjmp>
 #include <cstdint>
 #include <new>
 
 #include "platform/platform.h"
+#include "search/parallel/split_point.h"
 #include "search/root_search.h"
+#include "search/search_progress.h"
 #include "search/search_control.h"
-#include "search/split_point.h"
 
 std::atomic<uint64_t> idle_threads{0};
 bool split_root_on = false;
@@ -21,6 +22,7 @@ bool split_nodes_on = false;
 SearchThread* search_records[64];
 std::atomic<uint64_t> root_splits{0};
 std::atomic<uint64_t> inner_splits{0};
+std::atomic<uint64_t> root_moves_after_stop{0};
 
 namespace {
 
@@ -44,6 +46,7 @@ uint64_t started_workers = 0;           // bits of the workers that exist
 uint64_t active_workers = 0;            // bits of the workers the search uses
 std::atomic<bool> workers_awake{false};  // a search is running
 std::atomic<int> running_workers{0};     // workers out of their parking place
+std::atomic<bool> helpers_best_pending{false};  // a helper's best root move waits
 
 int LowestBit(uint64_t mask) { return __builtin_ctzll(mask); }
 uint64_t Bit(int n) { return uint64_t{1} << n; }
@@ -87,9 +90,8 @@ void AssignRecord(int record, SearchThread& owner, int thread) {
   free_positions.fetch_and(~Bit(record), std::memory_order_relaxed);
 }
 
-// Holding the global lock and the owner's lock: every idle thread gets a
-// pool record to help the owner with, while one record remains for the
-// owner's own share. Returns the owner's thread.
+}  // namespace
+
 int AssignWorkers(SearchThread& owner) {
   SplitPoint& sp = *owner.split;
   do {
@@ -102,13 +104,36 @@ int AssignWorkers(SearchThread& owner) {
     SetWork(thread, search_records[record]);
   } while (idle_threads.load(std::memory_order_relaxed) != 0 &&
            TwoOrMoreBits(free_positions.load(std::memory_order_relaxed)));
-  // The owner's own share: not in the owner's masks, so the owner's wait
-  // does not count it.
+  // The owner's own share: not among the helping threads, so the owner's
+  // wait does not count it, but among the helping records, so that a stop
+  // of the split (a cut-off, or a stop from above) reaches it too.
   const int record = LowestBit(free_positions.load(std::memory_order_relaxed));
   AssignRecord(record, owner, owner.index);
+  sp.child_positions.fetch_or(Bit(record), std::memory_order_relaxed);
   SetWork(owner.index, search_records[record]);
   return owner.index;
 }
+
+void FinishWork(int thread, SearchThread& work) {
+  AcquireLock(global_lock);
+  ReleaseWorker(thread, work.record);
+  SetWork(thread, nullptr);
+  if (thread != 0) idle_threads.fetch_or(Bit(thread), std::memory_order_relaxed);
+  free_positions.fetch_or(Bit(work.record), std::memory_order_relaxed);
+  ReleaseLock(global_lock);
+}
+
+void ReclaimThread(int thread, SearchThread& owner) {
+  AcquireLock(global_lock);
+  SearchThread* given = Work(thread);
+  if (given != nullptr) ReleaseWorker(thread, given->record);
+  SetWork(thread, &owner);
+  idle_threads.fetch_and(~Bit(thread), std::memory_order_relaxed);
+  if (given != nullptr) free_positions.fetch_or(Bit(given->record), std::memory_order_relaxed);
+  ReleaseLock(global_lock);
+}
+
+namespace {
 
 // The idle loop of a worker (owner none) and the waiting loop of a split
 // owner, which helps with whatever work it is given until its own split
@@ -122,7 +147,10 @@ void WorkerLoop(int thread, SearchThread* owner) {
           (sp.split_done.load(std::memory_order_relaxed) != 0 || work == nullptr))
         break;
       // The main thread still answers the clock, input and node limit while it waits.
-      if (owner->index == 0 && (PollDue() || NodeLimitReached())) CheckTimeAndInputNoJump();
+      if (owner->index == 0 && (PollDue() || NodeLimitReached())) {
+        ReportHelpersBestMove();
+        CheckTimeAndInputNoJump();
+      }
     } else if (work == nullptr && !workers_awake.load(std::memory_order_acquire)) {
       return;
     }
@@ -134,22 +162,9 @@ void WorkerLoop(int thread, SearchThread* owner) {
       SplitWorkRoot(*work);
     else
       SplitWorkPV(*work);
-    AcquireLock(global_lock);
-    ReleaseWorker(thread, work->record);
-    SetWork(thread, nullptr);
-    if (thread != 0) idle_threads.fetch_or(Bit(thread), std::memory_order_relaxed);
-    free_positions.fetch_or(Bit(work->record), std::memory_order_relaxed);
-    ReleaseLock(global_lock);
+    FinishWork(thread, *work);
   }
-  // The owner takes its thread back; work it was given meanwhile is
-  // returned undone.
-  AcquireLock(global_lock);
-  SearchThread* given = Work(thread);
-  if (given != nullptr) ReleaseWorker(thread, given->record);
-  SetWork(thread, owner);
-  idle_threads.fetch_and(~Bit(thread), std::memory_order_relaxed);
-  if (given != nullptr) free_positions.fetch_or(Bit(given->record), std::memory_order_relaxed);
-  ReleaseLock(global_lock);
+  ReclaimThread(thread, *owner);
 }
 
 // Entry of worker thread t: parked between searches, idle-looping during
@@ -246,8 +261,12 @@ int SetSearchThreads(int threads) {
     if ((started_workers & Bit(thread)) == 0) {
       thread_slots[thread].parker = platform::CreateParker();
       if (!platform::StartThread(WorkerMain, reinterpret_cast<void*>(static_cast<intptr_t>(thread)),
-                                 WORKER_STACK_BYTES))
+                                 WORKER_STACK_BYTES)) {
+        // A worker that never ran gives back what was made for it.
+        platform::DestroyParker(thread_slots[thread].parker);
+        thread_slots[thread].parker = nullptr;
         break;
+      }
       started_workers |= Bit(thread);
     }
     thread_count = thread + 1;
@@ -269,6 +288,7 @@ void StartParallelSearch(SearchThread& main) {
   // needs its split fields for its stop mark.
   main.record = 0;
   main.split = &split_points[0];
+  SetSplitStopper(StopMainSplit);
   SplitPoint& sp = *main.split;
   sp.stopped.store(0, std::memory_order_relaxed);
   sp.split_done.store(0, std::memory_order_relaxed);
@@ -293,6 +313,19 @@ bool ParallelSearchAtRest() {
 }
 
 uint64_t FreePositionMask() { return free_positions.load(std::memory_order_relaxed); }
+
+void MarkHelpersBestMove() { helpers_best_pending.store(true, std::memory_order_relaxed); }
+
+void ReportHelpersBestMove() {
+  if (!helpers_best_pending.exchange(false, std::memory_order_relaxed)) return;
+  // Under the main record's lock, which the helpers hold when they write
+  // the root's best move.
+  SplitPoint& sp = *main_search.split;
+  AcquireLock(sp.lock);
+  RecordResult(*main_search.pos);
+  ReleaseLock(sp.lock);
+  ReportProgress(ProgressEvent::NewBest);
+}
 
 void StopMainSplit() {
   SplitPoint& sp = *main_search.split;
@@ -345,6 +378,7 @@ bool SplitRoot(SearchThread& t, RootSplitNode& node) {
   });
   if (!made) return false;
   WorkerLoop(t.index, &t);
+  ReportHelpersBestMove();
   if (!SettleOwnerStop(t)) std::longjmp(t.abort_jump, 1);
   node.best = t.split->best;
   return true;

@@ -52,6 +52,10 @@ void StopMainSplit();
 // Splits made so far, by kind (for the developer tool and the tests).
 extern std::atomic<uint64_t> root_splits;
 extern std::atomic<uint64_t> inner_splits;
+// Root moves a copy searched to the end although the root split had been
+// stopped before (its stop never reached the copy): the measure of a stop
+// that leaves a share running. Should stay 0.
+extern std::atomic<uint64_t> root_moves_after_stop;
 
 // After an owner's wait at its split point. A cut-off in that split also
 // stopped the owner's own record; the mark is cleared (true) so that the

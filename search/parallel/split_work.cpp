@@ -9,10 +9,11 @@
 #include "board/movegen.h"
 #include "search/alpha_beta.h"
 #include "search/move_picker.h"
+#include "search/parallel/parallel_search.h"
+#include "search/parallel/split_point.h"
 #include "search/quiesce.h"
 #include "search/root_search.h"
 #include "search/search_control.h"
-#include "search/split_point.h"
 
 namespace {
 
@@ -216,12 +217,24 @@ void ReportRootMove(SearchThread& w, SearchThread& p, Move move, int v, const Mo
   root.best_score = v;
   root.best_depth = sp.depth;
   ExtendPV(root.best_pv, move, child_pv);
-  if (w.index == 0)
+  if (w.index == 0) {
     RecordResult(*p.pos);
-  else
+  } else {
     CopyResult(*p.pos);
+    TrackScoreDrop();
+    MarkHelpersBestMove();
+  }
   sp.alpha = v;
   if (v >= sp.beta) StopSplit(p);
+}
+
+// A root move searched to its end after the split was stopped is not
+// used; if the stop never reached this copy's own mark, it is counted.
+bool RootSplitStopped(const SearchThread& w, const SearchThread& p) {
+  if (p.split->stopped.load(std::memory_order_relaxed) == 0) return false;
+  if (w.split->stopped.load(std::memory_order_relaxed) == 0)
+    root_moves_after_stop.fetch_add(1, std::memory_order_relaxed);
+  return true;
 }
 
 // Step 2 of the root split work.
@@ -243,6 +256,7 @@ void ShareRootMoves(SearchThread& w, SearchThread& p) {
     if (move == 0 || sp.stopped.load(std::memory_order_relaxed) != 0 || StateSet(ABORT)) return;
     // Step 2c-2d. Search it; its ordering score for the next iteration
     const int v = SearchRootShare(w, p, undo, move, index, local.alpha, child_pv);
+    if (RootSplitStopped(w, p)) return;
     sp.root_scores[index] =
         static_cast<int16_t>(v > local.alpha ? (v < sp.beta ? v : sp.beta) : sp.floor);
     // Step 2e. A new best move

@@ -9,8 +9,8 @@
 #include <cstdint>
 
 #include "search/move_picker.h"
+#include "search/parallel/spin_lock.h"
 #include "search/search.h"
-#include "search/spin_lock.h"
 
 struct SplitPoint {
   SpinLock lock;
@@ -45,6 +45,24 @@ extern SearchThread* search_records[64];
 // Sets the record's split_done and stopped, and those of every record
 // helping it, recursively. The caller holds the record's lock.
 void StopSplit(SearchThread& record);
+
+// Holding the global lock and the owner's lock: every idle thread gets a
+// pool record to help the owner with, while one record remains for the
+// owner's own share. Returns the owner's thread.
+int AssignWorkers(SearchThread& owner);
+// A thread's work on a pool record has ended: the record's count and
+// masks go back to its parent, the record to the pool, a worker to idle.
+void FinishWork(int thread, SearchThread& work);
+// A split owner takes its thread back once its split has no helpers left;
+// work the thread was given meanwhile is returned undone.
+void ReclaimThread(int thread, SearchThread& owner);
+
+// A helper thread found a new best root move: the main thread records and
+// reports it at its next poll (helpers never write output).
+void MarkHelpersBestMove();
+// On the main thread: records and reports a new best root move that a
+// helper found since the last call, if any.
+void ReportHelpersBestMove();
 
 // Work of a thread on its copy at an inner or a root split point. Each
 // returns when the split has no more moves for it, when it was stopped,
