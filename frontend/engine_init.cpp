@@ -34,6 +34,16 @@ int AllocateTranspositionTable(int hash_log) {
   return hash_log;
 }
 
+int HashMiB(int hash_log) { return 1 << (hash_log - 1); }
+
+int MaxHashLog() { return BUILD_64_BIT ? MAX_HASH_LOG : MAX_HASH_LOG_32BIT; }
+
+int HashLogForMiB(int64_t mib) {
+  int hash_log = 1;
+  while (hash_log < MaxHashLog() && HashMiB(hash_log + 1) <= mib) hash_log++;
+  return hash_log;
+}
+
 void InitEngine(const EngineOptions& options) {
   if (BUILD_MP) {
     thread_count = options.thread_count;

@@ -36,6 +36,7 @@ void RunSearch(const SearchOrder& order) {
   request.depth_limit = order.depth_limit;
   request.timed = order.timed ? 1 : 0;
   request.multi_pv = order.multi_pv;
+  request.node_limit = order.node_limit;
   search_record.line_count = 0;
   int root_count = order.root_count;
   if (order.root_moves != nullptr && root_count > 0) {
@@ -63,9 +64,10 @@ void StartSearch(bool timed) { RunSearch({timed, BudgetForGame(), depth_limit, n
 bool SearchIsRunning() { return search_running; }
 
 uint64_t SearchNodes() {
-  // The search counts on the game position itself and gives the count back
-  // when it ends; the result keeps the count it reached.
-  const uint64_t nodes = search_running ? game_position.nodes : search_record.result.nodes;
+  // While it runs the search sums its threads' counts; the result keeps the
+  // count the game record reached, every thread's work returned to it.
+  if (search_running) return SearchedNodes();
+  const uint64_t nodes = search_record.result.nodes;
   return nodes > search_start_nodes ? nodes - search_start_nodes : 0;
 }
 

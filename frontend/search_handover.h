@@ -19,6 +19,7 @@ struct SearchOrder {
   ProgressReporter reporter;  // null: nothing is reported while it runs
   int32_t multi_pv = 1;       // best root lines to search exactly and report
   const Move* root_moves = nullptr;  // the root moves to search; null: every legal move
+  uint64_t node_limit = 0;           // stop after this many nodes; 0: no limit
   int root_count = 0;
 };
 

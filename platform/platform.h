@@ -55,7 +55,8 @@ inline void SpinPause() {
 #endif
 }
 
-// Read-only files. A handle below 0 is no file.
+// Read-only regular files. A handle below 0 is no file: a directory, a
+// FIFO or a device is none either, and opening one never blocks.
 int OpenReadOnly(const char* path);
 bool SeekFile(int handle, uint32_t offset);
 long ReadFile(int handle, void* buffer, size_t length);

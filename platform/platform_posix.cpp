@@ -172,7 +172,18 @@ void Wake(Parker* parker) {
   parker->signal.notify_one();
 }
 
-int OpenReadOnly(const char* path) { return open(path, O_RDONLY | O_CLOEXEC); }
+int OpenReadOnly(const char* path) {
+  // Non-blocking, or a FIFO would wait here for a writer; the type is then
+  // checked on the open file, so it cannot change in between.
+  const int handle = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (handle < 0) return -1;
+  struct stat status;
+  if (fstat(handle, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(handle);
+    return -1;
+  }
+  return handle;
+}
 
 bool SeekFile(int handle, uint32_t offset) {
   return lseek(handle, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);

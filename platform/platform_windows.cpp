@@ -176,6 +176,11 @@ int OpenReadOnly(const char* path) {
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return -1;
+  // Only a file on disk: a device or a pipe is no file.
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return -1;
+  }
   open_files[slot] = file;
   return slot;
 }

@@ -61,7 +61,11 @@ void ReleaseWorker(int thread, int record) {
   SearchThread& parent = *copy.split->parent;
   SplitPoint& sp = *parent.split;
   AcquireLock(sp.lock);
+  // The count moves to the parent at once: no one searches the parent's
+  // record during its split, so its published count can follow.
   parent.pos->nodes += copy.pos->nodes;
+  parent.shown_nodes.store(parent.pos->nodes, std::memory_order_relaxed);
+  copy.shown_nodes.store(0, std::memory_order_relaxed);
   sp.active_threads.fetch_and(~Bit(thread), std::memory_order_relaxed);
   sp.child_positions.fetch_and(~Bit(record), std::memory_order_relaxed);
   ReleaseLock(sp.lock);
@@ -74,6 +78,9 @@ void AssignRecord(int record, SearchThread& owner, int thread) {
   AcquireLock(sp.lock);
   sp.parent = &owner;
   copy.index = thread;
+  // A record given back undone must not bring its last use's count along.
+  copy.pos->nodes = 0;
+  copy.shown_nodes.store(0, std::memory_order_relaxed);
   sp.stopped.store(0, std::memory_order_relaxed);
   sp.split_done.store(0, std::memory_order_relaxed);
   ReleaseLock(sp.lock);
@@ -114,8 +121,8 @@ void WorkerLoop(int thread, SearchThread* owner) {
       if (sp.active_threads.load(std::memory_order_acquire) == 0 &&
           (sp.split_done.load(std::memory_order_relaxed) != 0 || work == nullptr))
         break;
-      // The main thread still answers the clock and input while it waits.
-      if (owner->index == 0 && PollDue()) CheckTimeAndInputNoJump();
+      // The main thread still answers the clock, input and node limit while it waits.
+      if (owner->index == 0 && (PollDue() || NodeLimitReached())) CheckTimeAndInputNoJump();
     } else if (work == nullptr && !workers_awake.load(std::memory_order_acquire)) {
       return;
     }
@@ -208,6 +215,13 @@ void StopSplit(SearchThread& record) {
     StopSplit(child);
     ReleaseLock(child.split->lock);
   }
+}
+
+uint64_t ParallelNodeCount() {
+  uint64_t total = 0;
+  for (const SearchThread* record : search_records)
+    if (record != nullptr) total += record->shown_nodes.load(std::memory_order_relaxed);
+  return total;
 }
 
 bool InitParallelSearch(int threads, bool split_root, bool split_nodes) {

@@ -42,6 +42,10 @@ void EndParallelSearch();
 bool ParallelSearchAtRest();
 uint64_t FreePositionMask();
 
+// The node counts every record has published, summed: the game record's
+// whole count and the pool records' counts since they were assigned.
+uint64_t ParallelNodeCount();
+
 // An abort stops every split point under the main record.
 void StopMainSplit();
 

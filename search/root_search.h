@@ -22,6 +22,7 @@ struct RootState {
   std::atomic<int> root_index;  // index of the root move being searched (any thread)
   int depth;                  // the iteration being searched
   uint32_t search_start;      // millisecond clock at the start of the search
+  uint64_t start_nodes;       // the game record's node count at the start
 };
 extern RootState root;
 

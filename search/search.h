@@ -35,6 +35,7 @@ struct SearchThread {
   SplitPoint* split;                        // MP builds: the split fields of this record
   int qcheck_limit;                         // lowest qdepth that tries quiet checks
   int sel_ply;                              // deepest ply this thread reached in the search
+  std::atomic<uint64_t> shown_nodes;        // MP builds: pos->nodes as last published, for the total
   Move killers[MAX_PLY + 1][2];             // by ply; slot 0 is the newest
   uint16_t history[12][4096];               // by piece and from-to: cut-off weight
   uint16_t history_stats[12][4096][2];      // by piece and from-to: {cut-offs, tries}
@@ -65,6 +66,11 @@ void UseSelfTimedPolls(bool on);
 // search ends normally or by an abort. With root moves, the result always
 // holds one of them.
 void Think(Position& game, const Move* root_moves, int root_count);
+
+// Nodes the running (or last) search has searched so far, over all its
+// threads. MP builds sum what each record last published: it lags the
+// work in flight by at most a node or two per thread.
+uint64_t SearchedNodes();
 
 // The deepest ply the main thread has reached in the running (or last)
 // search, quiescence included: the selective depth a front end shows.

@@ -62,6 +62,11 @@ void TimeCheck() {
     SetState(ABORT);
     return;
   }
+  // Step 0b. The node limit
+  if (NodeLimitReached()) {
+    SetState(ABORT);
+    return;
+  }
   // Step 1. Input: an interrupting command stops the search at once.
   if (PollInputOnce()) {
     SetFlags(INPUT_STOP);

@@ -58,7 +58,14 @@ inline bool PollDue() {
 // stops the search. False when no poller is registered.
 bool PollInputOnce();
 
-// Reads input (and, with a clock, the time) and may set ABORT.
+// Whether the search has reached its node limit ("go nodes"), if it has one.
+inline bool NodeLimitReached() {
+  const uint64_t limit = search_record.request.node_limit;
+  return limit != 0 && SearchedNodes() >= limit;
+}
+
+// Reads input (and, with a clock, the time) and may set ABORT; so does a
+// reached node limit.
 void TimeCheck();
 
 // TimeCheck unless an abort is already pending; on abort stops every

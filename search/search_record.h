@@ -16,6 +16,7 @@ struct SearchRequest {
   int32_t depth_limit;  // copy of the "sd" setting
   int32_t multi_pv;     // best root lines wanted, 1 .. MAX_MULTI_PV
   uint8_t root_moves_restricted;  // 1: the root moves are a chosen few, not all
+  uint64_t node_limit;  // the search stops once it has searched this many nodes; 0: no limit
 };
 
 // What the search found: the best root move so far and how it got there.

@@ -99,8 +99,18 @@ int SearchZW(SearchThread& t, int beta, int depth, Move* pv) {
     t.qcheck_limit = 0;
     return QuiesceNode(t, beta - 1, beta, 0, pv);
   }
-  // Step 4. Input and clock, every 50 ms, on the main thread
-  if (t.index == 0 && PollDue()) CheckTimeAndInput(t);
+  // Step 4. Input and clock, every 50 ms, on the main thread; the node
+  // limit at every node, so that it holds within a few quiescence nodes
+  if (t.index == 0) {
+    if (PollDue()) {
+      CheckTimeAndInput(t);
+    } else if (NodeLimitReached()) {
+      SetState(ABORT);
+      CheckTimeAndInput(t);
+    }
+  }
+  // Step 4b. MP builds: the record's count, for the total over all threads
+  if constexpr (BUILD_MP) t.shown_nodes.store(pos.nodes, std::memory_order_relaxed);
   // Step 5. MP builds: a pool record stops on its stop mark or an abort
   if constexpr (BUILD_MP) {
     if (t.record != 0 && (t.split->stopped.load(std::memory_order_relaxed) != 0 || StateSet(ABORT)))

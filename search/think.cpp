@@ -79,6 +79,11 @@ void Iterate(SearchThread& t, int max_depth, bool root_single_reply) {
 
 int SelectiveDepth() { return main_search.sel_ply; }
 
+uint64_t SearchedNodes() {
+  if constexpr (BUILD_MP) return ParallelNodeCount() - root.start_nodes;
+  return main_search.pos->nodes - root.start_nodes;
+}
+
 void ClearSearchMemory() { ClearSearchData(main_search); }
 
 void ResetLastIterationScore() { root.best_score = 0; }
@@ -99,6 +104,8 @@ void Think(Position& game, const Move* root_moves, int root_count) {
   root.root_index = 0;
   root.last_iteration_score = 0;
   root.search_start = platform::TickCountMs();
+  root.start_nodes = game.nodes;
+  t.shown_nodes.store(game.nodes, std::memory_order_relaxed);
   // Step 3. The evaluation's per-search preparation
   if constexpr (BUILD_ACTIVE) PrepareEvaluation(false, game.side, game.state.castling);
   // Step 4. Depth limit; a single root move needs only a short look

@@ -35,10 +35,14 @@ constexpr auto SortedRecords() {
   for (const RecordRow& row : RECORD_ROWS) {
     Men white = ParseMen(row.white), black = ParseMen(row.black);
     for (int i = 0; i < row.count; ++i) {
+      // A negative value lifts Black: its record is stored with the
+      // colours exchanged, so that every record lifts its White.
+      const bool lifts_black = row.values[i] < 0;
+      const int value = lifts_black ? -row.values[i] : row.values[i];
       // A value or count past its field would spill into the next one.
-      if (row.values[i] < 0 || row.values[i] > 16380 || row.values[i] % 4 != 0 || white.p > 7 || black.p > 7)
-        throw "a record outside its fields";
-      sorted[next++] = PackMen(white, black) | static_cast<uint32_t>(row.values[i] / 4) << 20;
+      if (value > 16380 || value % 4 != 0 || white.p > 7 || black.p > 7) throw "a record outside its fields";
+      const uint32_t men = lifts_black ? PackMen(black, white) : PackMen(white, black);
+      sorted[next++] = men | static_cast<uint32_t>(value / 4) << 20;
       ++white.p;
       if (row.paired) ++black.p;
     }

@@ -18,7 +18,7 @@ namespace inert {
 //   bits 20..31 correction / 4: 0..16380, internal units in White's favour
 inline constexpr int RECORD_GROUP_BITS = 6;
 inline constexpr uint32_t RECORD_MEN_MASK = (1u << 20) - 1;
-inline constexpr int MATERIAL_RECORD_TOTAL = 1175;  // what the rows unroll to
+inline constexpr int MATERIAL_RECORD_TOTAL = 1312;  // what the rows unroll to
 
 // The men of one side, read from letters such as "KBNP" (the king is
 // optional), so that material lists read as chess players write them.

@@ -168,10 +168,16 @@ MaterialEntry FetchMaterialEntry(uint32_t signature) {
   std::memcpy(&e, words, sizeof e);
   if (CheckOf(e) == signature && (e.scales & ENTRY_FILLED)) return e;
   e = ComputeMaterialEntry(signature);
+  StoreMaterialEntry(signature, e);
+  return e;
+}
+
+void StoreMaterialEntry(uint32_t signature, const MaterialEntry& e) {
+  CacheSlot& slot = material_cache[MaterialHash(signature)];
+  uint64_t words[2];
   std::memcpy(words, &e, sizeof e);
   slot.words[0].store(words[0], std::memory_order_relaxed);
   slot.words[1].store(words[1], std::memory_order_relaxed);
-  return e;
 }
 
 void ClearMaterialCache() {

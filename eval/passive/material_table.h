@@ -50,6 +50,9 @@ MaterialEntry ComputeMaterialEntry(uint32_t signature);
 // The entry of a signature from the cache, computed and stored on a miss.
 MaterialEntry FetchMaterialEntry(uint32_t signature);
 
+// Writes an entry into the signature's cache slot, as a miss does.
+void StoreMaterialEntry(uint32_t signature, const MaterialEntry& entry);
+
 // Zeroes the cache (new game).
 void ClearMaterialCache();
 

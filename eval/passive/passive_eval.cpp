@@ -90,8 +90,12 @@ void DrawScales(const Position& pos, const MaterialEntry& entry, int scale[2]) {
 // A bishop each on squares of different colours, pawns near level.
 bool OppositeBishops(const Position& pos, const MaterialEntry& entry) {
   if (!(entry.flags[BLACK] & BISHOPS_AND_PAWNS)) return false;
-  return SquareColour(FirstBit(pos.bitboards[BISHOP][WHITE])) !=
-         SquareColour(FirstBit(pos.bitboards[BISHOP][BLACK]));
+  // In the MP builds a torn cache read can pass its check with another
+  // signature's flags: the board must have the bishops the flag names.
+  const Bitboard white = pos.bitboards[BISHOP][WHITE];
+  const Bitboard black = pos.bitboards[BISHOP][BLACK];
+  if (white == 0 || black == 0) return false;
+  return SquareColour(FirstBit(white)) != SquareColour(FirstBit(black));
 }
 
 }  // namespace
@@ -120,6 +124,8 @@ int EvaluatePersonality(const Position& pos, EvalTrace* trace) {
   int scale[2];
   DrawScales(pos, entry, scale);
   if (scale[BLACK] == 0 && scale[WHITE] == 0) {
+    // The rows still add up to the result: the scale takes all they gave.
+    stages.Note("draw scale", -Blend(stages.sum, entry.phase));
     stages.Exit("neither side can win");
     return 0;
   }

@@ -9,20 +9,29 @@ namespace {
 
 constexpr int A8 = 56;
 
+// The square `ranks` up and `files` across from sq, or -1 off the board:
+// a rook pawn's neighbours never wrap round to the other edge.
+int Shifted(int sq, int ranks, int files) {
+  const int file = FileOf(sq) + files;
+  const int rank = RankOf(sq) + ranks;
+  return file < 0 || file > 7 || rank < 0 || rank > 7 ? -1 : rank * 8 + file;
+}
+
 // Lone pawn p (turned to White's side and files a..d) with strong king s
 // against weak king w; m when the pawn side is to move.
 bool PawnRule(int p, int s, int w, bool m) {
   const int r = RankOf(p);
-  const bool guards_stop = s == p - 7 || s == p - 9;
+  const bool beside = s == Shifted(p, 0, -1) || s == Shifted(p, 0, 1);
+  const bool guards_stop = s == Shifted(p, -1, 1) || s == Shifted(p, -1, -1);
   if (w == p + 8) {
     if (r < 6) return true;
     if (r == 6 && m == guards_stop) return true;
   } else if (w == p + 16) {
     if (r < 5 || !m) return true;
-    if (s != p - 1 && s != p + 1) return true;
+    if (!beside) return true;
   } else if (m && w == s + 16) {
-    if ((s == p + 7 || s == p + 8 || s == p + 9) && r <= 3) return true;
-    if (s == p - 1 || s == p + 1) return true;
+    if ((s == Shifted(p, 1, -1) || s == p + 8 || s == Shifted(p, 1, 1)) && r <= 3) return true;
+    if (beside) return true;
   }
   if (FileOf(p) != 0) return false;
   if (distance[w][A8] < 2) return true;

@@ -130,6 +130,7 @@ SearchOrder UciSearchOrder(const UciGo& go, int side, bool ponder, ProgressRepor
   }
   const bool timed = UciGoIsTimed(go, side) && !go.ponder && !go.infinite;
   SearchOrder order = {timed, UciTimeBudget(go, side, ponder, overhead_ms), limit, reporter};
+  order.node_limit = go.nodes;
   if (go.search_move_count > 0) {
     order.root_moves = go.search_moves;
     order.root_count = go.search_move_count;

@@ -104,10 +104,9 @@ void ReportCurrentMove() {
   WriteCurrentMove(progress.depth, progress.current_move, progress.root_index + 1);
 }
 
-// The search's poll: the node limit of "go nodes", a mate found for "go
-// mate", the current root move, then the input.
+// The search's poll: a mate found for "go mate", the current root move,
+// then the input. ("go nodes" is the search's own limit.)
 bool PollUci() {
-  if (current_go.nodes != 0 && SearchNodes() >= current_go.nodes) return true;
   if (mate_found && !current_go.infinite && !current_go.ponder) return true;
   ReportCurrentMove();
   return PollInput();

@@ -28,8 +28,6 @@ constexpr int32_t MAX_MOVE_OVERHEAD_MS = 5000;
 int startup_hash_log = 0;
 int startup_threads = 0;
 
-int MaxHashLog() { return BUILD_64_BIT ? MAX_HASH_LOG : MAX_HASH_LOG_32BIT; }
-
 // The option's name (the words before "value") and its value text.
 struct OptionText {
   char name[64];
@@ -135,14 +133,6 @@ void SetCheck(const char* name, const char* value, void (*apply)(bool)) {
 }
 
 }  // namespace
-
-int HashMiB(int hash_log) { return 1 << (hash_log - 1); }
-
-int HashLogForMiB(int64_t mib) {
-  int hash_log = 1;
-  while (hash_log < MaxHashLog() && HashMiB(hash_log + 1) <= mib) hash_log++;
-  return hash_log;
-}
 
 void RememberStartupOptions() {
   startup_hash_log = table_hash_log;

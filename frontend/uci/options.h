@@ -5,14 +5,6 @@
 
 #include <cstdint>
 
-// Hash sizes in MiB: the table holds 2^(hash_log + 15) entries of 16
-// bytes, 2^(hash_log - 1) MiB, so the steps run from 1 MiB (hash_log 1)
-// to 2048 MiB (12; 1024 MiB, 11, in the 32-bit programs).
-int HashMiB(int hash_log);
-
-// The largest step that is not above `mib` (the smallest for less).
-int HashLogForMiB(int64_t mib);
-
 // Keeps the hash size and thread count the program started with: "uci"
 // shows them as the defaults.
 void RememberStartupOptions();

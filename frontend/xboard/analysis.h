@@ -15,9 +15,15 @@ bool AnalysisDue();
 
 // Searches the game position until input stops the search or it ends by
 // itself, writing a thinking line for every deeper iteration and every
-// change of the best move.
+// change of the best move (a proven mate only once), or, with MultiPV above
+// 1, the best lines of each completed iteration (only those). Input that stops the
+// search without changing the position has the position analysed again.
 void AnalysePosition();
 
+// The score an analysis line shows: exact, and a mate as 100000 + N for a
+// mate in N moves, -100000 - N when mated in N.
+int AnalysisScore(int score);
+
 // ".": the status line "stat01: time nodes depth moves-left moves-total
-// move" of the running analysis; nothing when no search runs.
+// move" of the running analysis, or of the last one when it has ended.
 void WriteAnalysisStatus();

@@ -253,6 +253,8 @@ void LoopStep() {
     ApplyGameMove(pending_move);
     RebuildLegalMoves();
     pending_move = 0;
+    // The reply the engine expected is no hint once the opponent has moved.
+    expected_move = 0;
   }
   // Step 2. Mate, stalemate, repetition, fifty moves
   CheckGameEnd();

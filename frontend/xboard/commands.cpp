@@ -2,14 +2,18 @@
 
 #include <cstring>
 
-#include "frontend/xboard/analysis.h"
+#include "frontend/banner.h"
 #include "frontend/console.h"
+#include "frontend/engine_init.h"
 #include "frontend/engine_state.h"
 #include "frontend/game.h"
 #include "frontend/move_text.h"
 #include "frontend/options.h"
-#include "frontend/xboard/ping.h"
 #include "frontend/search_handover.h"
+#include "frontend/xboard/analysis.h"
+#include "frontend/xboard/ping.h"
+#include "platform/build_flavour.h"
+#include "search/parallel_search.h"
 #include "search/search_record.h"
 
 uint16_t pending_move = 0;
@@ -23,6 +27,7 @@ enum CommandId : int8_t {
   Go = 14, Perft = 15, Setboard = 16, DrawScore = 17, BlockedScore = 18,
   MoveNow = 19, Hint = 20, Force = 21, NewCommand = 22, Remove = 23, Undo = 24,
   QuitCommand = 25, Ping = 26, Analyze = 27, Exit = 28, Status = 29,
+  Memory = 30, Cores = 31, OptionCommand = 32,
 };
 
 constexpr uint8_t THINKING = static_cast<uint8_t>(EngineState::Thinking);
@@ -49,11 +54,14 @@ constexpr CommandEntry COMMAND_TABLE[] = {
     {DrawScore,     AnyState,                   0,         "draw_score"},
     {BlockedScore,  AnyState,                   0,         "blocked_score"},
     {Ping,          AnyState,                   0,         "ping"},
+    {OptionCommand, AnyState,                   0,         "option"},
+    {Memory,        OnlyWaiting,                0,         "memory"},
+    {Cores,         OnlyWaiting,                0,         "cores"},
     {Go,            OnlyWaiting,                THINKING,  "go"},
     {Perft,         OnlyWaiting,                0,         "perft"},
     {Setboard,      OnlyWaiting | OrAnalysing,  NEW,       "setboard"},
     {MoveNow,       OnlyThinking | Interrupts,  0,         "?"},
-    {Hint,          OnlyPondering,              0,         "hint"},
+    {Hint,          AnyState,                   0,         "hint"},
     {Force,         Interrupts,                 WAITING,   "force"},
     {NewCommand,    Interrupts,                 NEW,       "new"},
     {Remove,        Interrupts,                 0,         "remove"},
@@ -142,6 +150,55 @@ void TakeBackMoves(int count) {
   }
 }
 
+// The answer to "xboard": what the engine can do, before "done". The
+// table is resized ("memory") and threads set ("cores") only between
+// searches, where the loop waits for input.
+void WriteFeatures() {
+  char name[FORMAT_BUFFER_SIZE];
+  FormatBannerFirstLine(name, sizeof name, thread_count);
+  name[strcspn(name, "\n")] = 0;
+  PrintFormatted("feature setboard=1\nfeature ping=1\nfeature myname=\"%s\"\nfeature memory=1\n%s"
+                 "feature sigint=0\nfeature sigterm=0\nfeature option=\"MultiPV -spin 1 1 %i\"\nfeature done=1",
+                 name, BUILD_MP ? "feature smp=1\n" : "", MAX_MULTI_PV);
+  WriteText("\r\n");
+}
+
+// "memory N": the largest table that fits N MiB.
+void SetMemory(int mib) { AllocateTranspositionTable(HashLogForMiB(mib)); }
+
+// "cores N": the search threads, within 2..8 and the processors there are.
+void SetCores(int cores) {
+  if constexpr (!BUILD_MP) return;
+  const int processors = CountProcessors();
+  int threads = cores < processors ? cores : processors;
+  if (threads > MAX_THREADS) threads = MAX_THREADS;
+  if (threads < 2) threads = 2;
+  thread_count = SetSearchThreads(threads);
+}
+
+// "option NAME=VALUE": the one option declared, MultiPV.
+void SetOption(const char* text) {
+  if (text == nullptr || strncmp(text, "MultiPV=", 8) != 0) return;
+  const int lines = ReadInteger(text + 8);
+  multi_pv = lines < 1 ? 1 : (lines > MAX_MULTI_PV ? MAX_MULTI_PV : lines);
+}
+
+// "hint": the reply the engine expects, while the opponent is to move.
+void WriteHint() {
+  const bool opponent_to_move = engine_state == EngineState::Waiting || engine_state == EngineState::PonderStart ||
+                                engine_state == EngineState::Pondering;
+  if (!opponent_to_move || expected_move == 0) return;
+  for (int i = 0; i < legal_count; i++) {
+    if (legal_moves[i] != expected_move) continue;
+    char text[MOVE_TEXT_SIZE];
+    MoveToText(expected_move, text);
+    text[strcspn(text, " ")] = 0;
+    PrintFormatted("Hint: %s", text);
+    WriteText("\r\n");
+    return;
+  }
+}
+
 // The effect of a command row; false for "go" in a position that cannot
 // be played, which then changes nothing.
 bool ApplyCommand(const CommandEntry& entry, const Arguments& arguments) {
@@ -164,10 +221,7 @@ bool ApplyCommand(const CommandEntry& entry, const Arguments& arguments) {
     case Name:
       if (arguments.text[0] != nullptr) StoreName(arguments.text[0]);
       break;
-    case Xboard:
-      WriteText("feature setboard=1\nfeature ping=1\nfeature done=1");
-      WriteText("\r\n");
-      break;
+    case Xboard: WriteFeatures(); break;
     case KibitzCommand: SetFlag(Kibitz, n >= 1); break;
     case DrawScore: draw_score = n; break;
     case Go: return GamePositionIsPlayable();
@@ -182,7 +236,11 @@ bool ApplyCommand(const CommandEntry& entry, const Arguments& arguments) {
     case Status: WriteAnalysisStatus(); break;
     case Remove: TakeBackMoves(2); break;
     case Undo: TakeBackMoves(1); break;
-    default: break;  // "perft", "blocked_score", "?", "hint", "new", "quit"
+    case Hint: WriteHint(); break;
+    case Memory: SetMemory(n); break;
+    case Cores: SetCores(n); break;
+    case OptionCommand: SetOption(arguments.text[0]); break;
+    default: break;  // "perft", "blocked_score", "?", "new", "quit"
   }
   return true;
 }

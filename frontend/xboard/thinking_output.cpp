@@ -184,9 +184,13 @@ int CaptureSearch(Position& pos, int alpha, int beta, Move* pv) {
 }
 
 void FormatThinking(ThinkingRecord& record, char* line, size_t size) {
+  FormatThinkingWithScore(record, ShownScore(record.score), line, size);
+}
+
+void FormatThinkingWithScore(ThinkingRecord& record, int shown_score, char* line, size_t size) {
   record.pv[SHOWN_MOVES] = 0;
-  snprintf(line, size, "%i %i %i %u ", record.depth, ShownScore(record.score),
-           record.elapsed_ms / 10, static_cast<uint32_t>(record.nodes));
+  snprintf(line, size, "%i %i %i %u ", record.depth, shown_score, record.elapsed_ms / 10,
+           static_cast<uint32_t>(record.nodes));
   for (int i = 0; i < SHOWN_MOVES && record.pv[i] != 0; i++) AppendMove(line, size, record.pv[i]);
 }
 

@@ -15,6 +15,9 @@ int ShownScore(int score);
 // moves of the record's variation.
 void FormatThinking(ThinkingRecord& record, char* line, size_t size);
 
+// The same line with the score given as it is to be shown.
+void FormatThinkingWithScore(ThinkingRecord& record, int shown_score, char* line, size_t size);
+
 // Writes one thinking line from the record while "post" is on.
 void PrintThinking(ThinkingRecord& record);
 

@@ -139,6 +139,17 @@ TEST(PgnReader, UnterminatedCommentsAndEmptyText) {
   EXPECT_FALSE(open_comment.Next(game));
 }
 
+TEST(PgnReader, ByteOrderMarkAndEnPassantMarks) {
+  PgnGame game;
+  PgnReader marked("\xEF\xBB\xBF[Result \"1-0\"]\n1. e4 d5 2. e5 f5 3. exf6 e.p. Nc6 4. d4 e5 5. dxe6e.p. 1-0");
+  ASSERT_TRUE(marked.Next(game));
+  EXPECT_EQ(game.result, GameResult::WhiteWins);
+  EXPECT_EQ(game.moves, (std::vector<std::string>{"e4", "d5", "e5", "f5", "exf6", "Nc6", "d4", "e5", "dxe6"}));
+  PgnReader plain("1. e4 d5 2. e5 f5 3. exf6 ep *");
+  ASSERT_TRUE(plain.Next(game));
+  EXPECT_EQ(game.moves.back(), "exf6");
+}
+
 TEST(BookTree, WeightsMinimumCountsAndScaling) {
   BookTree tree;
   const Move e4 = Coordinates("e2e4"), d4 = Coordinates("d2d4"), c4 = Coordinates("c2c4");

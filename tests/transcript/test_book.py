@@ -170,11 +170,29 @@ def tool_usage_cases(suite, folder):
     result = tool(suite, "build", os.path.join(folder, "x.dat"), empty)
     suite.check("no games: nothing written", result.returncode == 1
                 and not os.path.exists(os.path.join(folder, "x.dat")), result.stderr)
+    # A folder where a file belongs: an error, never a crash.
+    for args in (("dump", folder), ("build", os.path.join(folder, "y.dat"), folder),
+                 ("build", "--from-polyglot", folder, os.path.join(folder, "y.dat"))):
+        result = tool(suite, *args)
+        suite.check(f"a folder for a file: {args[:2]}", result.returncode == 1, f"{result.returncode} {result.stderr}")
     odd = os.path.join(folder, "odd.bin")
     with open(odd, "wb") as out:
         out.write(b"\0" * 17)
     suite.expect_equal("not a Polyglot book", tool(suite, "build", "--from-polyglot", odd,
                                                    os.path.join(folder, "x.dat")).returncode, 1)
+
+
+def unusual_book_paths(suite, folder):
+    """A folder or a FIFO named like the book is no book: the engine neither
+    blocks on it nor fails, it searches."""
+    program = os.path.join(suite.bin, "SP-Active-Quorvel_64-bit")
+    for label in ("folder", "FIFO"):
+        place = tempfile.mkdtemp(prefix="quorvel_path_", dir=folder)
+        book = os.path.join(place, "Quorvel.dat")
+        os.mkdir(book) if label == "folder" else os.mkfifo(book)
+        code, output = searched_reply(program, place, b"xboard\nnew\npost\nsd 3\ne2e4\n")
+        suite.check(f"a {label} for a book: the engine searches", code == 0 and len(engine_moves(output)) == 1
+                    and THINKING.search(output) is not None, output)
 
 
 def main():
@@ -185,6 +203,7 @@ def main():
         round_trip_cases(suite, folder)
         damaged_book_cases(suite, folder)
         tool_usage_cases(suite, folder)
+        unusual_book_paths(suite, folder)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
     suite.finish()

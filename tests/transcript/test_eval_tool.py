@@ -61,6 +61,23 @@ def main():
                 check(plain.returncode == 0 and value.lstrip("-").isdigit() and last_line(traced) == value,
                       f"{tool} eval {fen}: {value!r}, traced {last_line(traced)!r}")
                 scores.setdefault(fen, set()).add(value)
+        if personality == "Passive":
+            # The rows add up to the total, on every exit of the evaluation
+            # ("neither side can win" here: a knight each).
+            for fen in POSITIONS + ("8/8/8/4k3/8/2n5/3NK3/8 w - -",):
+                rows = run_tool(tool, "eval", "--trace", *fen.split()).stdout.splitlines()
+                total = next((int(line.split()[-1]) for line in rows if line.startswith("total (White)")), None)
+                first = next((i for i, line in enumerate(rows) if line.startswith("stage")), 0) + 1
+                last = next((i for i, line in enumerate(rows) if line.startswith("total (White)")), len(rows))
+                added = sum(int(line.split()[-1]) for line in rows[first:last])
+                check(total is not None and added == total, f"{tool} trace rows of {fen}: {added} against {total}")
+                # ...and the total is the result from White's view (before
+                # the fifty-move fade).
+                fields = fen.split()
+                if len(fields) < 5 or int(fields[4]) < 50:
+                    result = int(rows[-1]) if rows and rows[-1].lstrip("-").isdigit() else None
+                    white_view = None if result is None else (result if fields[1] == "w" else -result)
+                    check(total == white_view, f"{tool} trace of {fen}: total {total}, result {white_view}")
         for fen, values in scores.items():
             check(len(values) == 1, f"{personality} eval differs between word sizes on {fen}: {values}")
     print(f"{passed} passed, {failed} failed")

@@ -7,9 +7,9 @@ import random
 import re
 import time
 
-from transcript import Session, Suite
+from transcript import FEATURES_DONE, Session, Suite
 
-FEATURES = b"feature setboard=1\nfeature ping=1\nfeature done=1\r\n"
+FEATURES = FEATURES_DONE  # the end of the answer to "xboard"
 MOVE = re.compile(rb"move [a-h][1-8][a-h][1-8](?:=[nbrq]|  )\r\n")
 POSITIONS = (
     b"r1bq1rk1/ppp2ppp/2np1n2/2b1p3/2B1P3/2PP1N2/PP3PPP/RNBQ1RK1 w - - 0 1",

@@ -2,9 +2,8 @@
 import re
 import time
 
-from transcript import Session, Suite
+from transcript import Session, Suite, xboard_features
 
-FEATURES = b"feature setboard=1\nfeature ping=1\nfeature done=1\r\n"
 MOVE = re.compile(rb"move ([a-h][1-8][a-h][1-8](?:=[nbrq]|  ))\r\n")
 THINKING = re.compile(rb"(\d+) (-?\d+) (\d+) (\d+) ((?:[a-h][1-8][a-h][1-8](?:[nbrq] |  ))+)\r\n")
 STATUS = re.compile(rb"stat01: \d+ \d+ \d+ \d+ \d+ (?:[a-h][1-8][a-h][1-8][nbrq]?)?\r\n")
@@ -31,7 +30,7 @@ def ping_cases(suite, name, path):
     session = start(path)
     session.send(b"xboard\nprotover 2\n")
     out = ping(session, 1)
-    suite.expect_equal(f"{name}: features, then pong", out, FEATURES + b"pong 1\r\n")
+    suite.expect_equal(f"{name}: features, then pong", out, xboard_features(path) + b"pong 1\r\n")
     session.send(b"new\nforce\ne2e4\ne2e5\n")
     suite.expect_equal(f"{name}: pong after the commands before it", ping(session, 2),
                        b"Illegal move: e2e5\n" + b"pong 2\r\n")
@@ -131,7 +130,7 @@ def analysis_cases(suite, name, path):
     restart(session, b"setboard 6k1/5ppp/8/8/8/8/8/R5K1 w - -", 4)
     lines, text = lines_until(session, lambda found: found and found[-1].group(5).startswith(b"a1a8"))
     suite.check(f"{name}: setboard restarts it", lines and lines[-1].group(5).startswith(b"a1a8")
-                and int(lines[-1].group(2)) == 29799 - 8192, repr(text[-200:]))
+                and int(lines[-1].group(2)) == 100001, repr(text[-200:]))
 
     # "new" restarts it on the start position, White to move.
     restart(session, b"new", 5)
@@ -166,17 +165,72 @@ def analysis_cases(suite, name, path):
     finish(suite, f"{name}: outside analysis", session)
 
 
+def analysis_goes_on(suite, name, path):
+    """Analysis stops only at "exit": commands that change nothing restart
+    it, a search that ends by itself still answers ".", and scores are exact."""
+    session = start(path)
+    restart(session, b"new\nforce\ne2e4\npost\nanalyze", 1)
+    lines_until(session, lambda found: len(found) >= 3)
+    for number, command in enumerate((b"force", b"undo\nundo", b"remove\nremove\nremove"), 2):
+        restart(session, command, number)
+        lines, text = lines_until(session, lambda found: len(found) >= 3, timeout=10)
+        suite.check(f"{name}: analysis goes on after {command!r}", len(lines) >= 3, repr(text[-200:]))
+        session.send(b".\n")
+        out = session.read_until(b"\r\n", 10) or b""
+        while THINKING.fullmatch(out):
+            out = session.read_until(b"\r\n", 10) or b""
+        suite.check(f"{name}: status after {command!r}", STATUS.fullmatch(out) is not None, repr(out))
+    # One legal move: the search ends by itself and is not started again.
+    restart(session, b"setboard k7/8/8/8/8/8/1r6/K7 w - -", 9)
+    time.sleep(1.0)
+    out = ping(session, 10) or b""
+    suite.check(f"{name}: a finished analysis is not repeated", 1 <= len(thinking_lines(out)) <= 8, repr(out[-300:]))
+    session.send(b".\n")
+    out = session.read_until(b"\r\n", 10) or b""
+    suite.check(f"{name}: status after the search ended", STATUS.fullmatch(out) is not None, repr(out))
+    # A proven mate is shown once, as 100000 + moves to mate.
+    restart(session, b"setboard 6k1/5ppp/8/8/8/8/8/R5K1 w - -", 11)
+    time.sleep(1.0)
+    out = ping(session, 12) or b""
+    mates = [line for line in thinking_lines(out) if line.group(2) == b"100001"]
+    suite.check(f"{name}: a mate is shown once", len(mates) == 1, repr(out[-300:]))
+    restart(session, b"setboard 7k/8/8/8/8/8/r7/6K1 b - -", 13)
+    finish(suite, f"{name}: analysis goes on", session)
+
+    # Exact scores: the same search as UCI's, score for score (one thread
+    # searches the same tree every time).
+    if name.startswith("MP"):
+        return
+    session = start(path)
+    restart(session, b"new\nforce\ne2e4\nanalyze", 1)
+    lines, text = lines_until(session, lambda found: found and int(found[-1].group(1)) >= 6)
+    finish(suite, f"{name}: analysis scores", session)
+    uci = Session(path)
+    uci.read_until(b"warranty.\n")
+    uci.send(b"uci\nucinewgame\nposition startpos moves e2e4\ngo depth 6\n")
+    uci_text = uci.read_until(b"bestmove", 30) or b""
+    uci.send(b"quit\n")
+    uci.close()
+    analysed = {(int(line.group(1)), int(line.group(2))) for line in lines}
+    searched = {(int(depth), int(score)) for depth, score in re.findall(rb"info depth (\d+) \S+ \d+ score cp (-?\d+)",
+                                                                         uci_text)}
+    suite.check(f"{name}: analysis scores are exact", analysed and analysed <= searched,
+                f"{sorted(analysed)} against {sorted(searched)}")
+
+
 def main():
     suite = Suite()
     for name, path in suite.programs(flavours=("SP",), personalities=("Active",)):
         ping_cases(suite, name, path)
         analysis_cases(suite, name, path)
+    for name, path in suite.programs(personalities=("Active",)):
+        analysis_goes_on(suite, name, path)
     for name, path in suite.programs(personalities=("Passive",)):
         session = start(path)
         session.send(b"xboard\nnew\nforce\ne2e4\nanalyze\n")
         time.sleep(0.5)
         out = ping(session, 1) or b""
-        suite.check(f"{name}: features and analysis", out.startswith(FEATURES) and
+        suite.check(f"{name}: features and analysis", out.startswith(xboard_features(path)) and
                     len(thinking_lines(out)) >= 1, repr(out[:200]))
         finish(suite, f"{name}: analysis", session)
     suite.finish()

@@ -1,9 +1,10 @@
 """The protocol loop over pipes: commands, moves, results and take-backs."""
 import random
 
-from transcript import Suite, run
+from transcript import Suite, run, xboard_features
 
-FEATURES = b"feature setboard=1\nfeature ping=1\nfeature done=1\r\n"
+# The answer to "xboard" of the program under test, set in main().
+FEATURES = b""
 REFUSED = b"tellusererror Illegal position\r\n"
 
 
@@ -22,7 +23,8 @@ def knight_shuffle(count):
 
 
 # (label, input lines, expected output after the banner)
-CASES = [
+def cases():
+    return [
     ("xboard and unknown commands",
      ["xboard", "protover 2", "accepted setboard", "random", "hint", "perft",
       "blocked_score 5", "posting", "quit"],
@@ -81,7 +83,7 @@ CASES = [
 
 
 def transcript_cases(suite, name, path):
-    for label, lines, expected in CASES:
+    for label, lines, expected in cases():
         data = ("\n".join(lines) + "\nquit\n").encode()
         code, out = run(path, data, timeout=20)
         suite.expect_equal(f"{name}: {label}", (code, after_banner(out)), (0, expected))
@@ -149,8 +151,10 @@ def fuzz_case(suite, name, path, seed):
 
 
 def main():
+    global FEATURES
     suite = Suite()
     for name, path in suite.programs(flavours=("SP",), personalities=("Active",)):
+        FEATURES = xboard_features(path)
         transcript_cases(suite, name, path)
         fifty_move_case(suite, name, path)
         long_game_case(suite, name, path)

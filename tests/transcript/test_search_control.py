@@ -3,9 +3,9 @@ commands that arrive while the engine thinks."""
 import re
 import time
 
-from transcript import Session, Suite, emulated, run
+from transcript import FEATURES_DONE, Session, Suite, emulated, run
 
-FEATURES = b"feature setboard=1\nfeature ping=1\nfeature done=1\r\n"
+FEATURES = FEATURES_DONE  # the end of the answer to "xboard"
 MOVE = re.compile(rb"move ([a-h][1-8][a-h][1-8](?:=[nbrq]|  ))\r\n")
 THINKING = re.compile(rb"(\d+) (-?\d+) (\d+) (\d+) ((?:[a-h][1-8][a-h][1-8](?:[nbrq] |  ))+)\r\n")
 

@@ -3,7 +3,7 @@ import os
 import signal
 import time
 
-from transcript import Session, Suite, run
+from transcript import FEATURES_DONE, Session, Suite, run, xboard_features
 
 TAGS = {
     ("SP", "Active"): "une ueh",
@@ -29,12 +29,12 @@ def banner(flavour, personality, bits, threads):
     return (first + "\n" + TAGS[(flavour, personality)] + "\n").encode() + NOTICE
 
 
-FEATURES = b"feature setboard=1\nfeature ping=1\nfeature done=1\r\n"
 
 
 def line_reading_cases(suite, name, path):
     """What reaches the parser: stripped ends, bounded lines, a last line
     without its line feed."""
+    FEATURES = xboard_features(path)
     cases = [
         (b"xboard\r\n", FEATURES),
         (b"xboard \t\x01\xff\xfe\r\n", FEATURES),
@@ -57,7 +57,7 @@ def line_reading_cases(suite, name, path):
     for byte in b"xbo" + b"ard\r\n":
         session.send(bytes([byte]))
         time.sleep(0.002)
-    suite.check(f"{name} byte by byte", session.read_until(FEATURES, timeout=10) is not None)
+    suite.check(f"{name} byte by byte", session.read_until(FEATURES_DONE, timeout=10) is not None)
     suite.expect_equal(f"{name} byte by byte exit", session.close(), 0)
 
 
@@ -68,7 +68,7 @@ def interrupt_case(suite, name, path):
     session.process.send_signal(signal.SIGINT)
     time.sleep(0.1)
     session.send(b"xboard\n")
-    suite.check(f"{name} answers after SIGINT", session.read_until(FEATURES, timeout=10) is not None)
+    suite.check(f"{name} answers after SIGINT", session.read_until(FEATURES_DONE, timeout=10) is not None)
     session.send(b"quit\n")
     suite.expect_equal(f"{name} quits after SIGINT", session.close(), 0)
 

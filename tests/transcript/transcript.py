@@ -148,6 +148,20 @@ def run(path, data=b"", args=(), env=None, timeout=30, stdin_file=False, cwd=Non
     return done.returncode, done.stdout
 
 
+FEATURES_DONE = b"feature done=1\r\n"
+
+
+def xboard_features(path, args=()):
+    """The exact answer of a program to "xboard": its banner's first line
+    as its name, and the parallel programs' smp."""
+    _, out = run(path, b"", args=args, timeout=30)
+    name = out.split(b"\n", 1)[0]
+    parallel = os.path.basename(path).startswith("MP")
+    return (b"feature setboard=1\nfeature ping=1\nfeature myname=\"" + name + b"\"\nfeature memory=1\n"
+            + (b"feature smp=1\n" if parallel else b"")
+            + b"feature sigint=0\nfeature sigterm=0\nfeature option=\"MultiPV -spin 1 1 64\"\n" + FEATURES_DONE)
+
+
 class Session:
     """A program kept running, fed line by line, read with a deadline."""
 

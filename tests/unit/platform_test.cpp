@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include <sys/stat.h>
+
 #include "platform/platform.h"
 
 namespace {
@@ -29,6 +31,15 @@ TEST(Platform, ReadOnlyFilesSeekAndRead) {
   std::remove(path);
 
   EXPECT_LT(platform::OpenReadOnly("/nonexistent/quorvel.dat"), 0);
+  // A folder and a FIFO are no files; the FIFO, with no writer, must not block.
+  EXPECT_LT(platform::OpenReadOnly("/tmp"), 0);
+  char fifo[] = "/tmp/quorvel-fifo-XXXXXX";
+  ASSERT_NE(mkdtemp(fifo), nullptr);
+  const std::string fifo_path = std::string(fifo) + "/book";
+  ASSERT_EQ(mkfifo(fifo_path.c_str(), 0600), 0);
+  EXPECT_LT(platform::OpenReadOnly(fifo_path.c_str()), 0);
+  std::remove(fifo_path.c_str());
+  std::remove(fifo);
 }
 
 // The large tables' blocks: zero, writable to the last byte, and aligned

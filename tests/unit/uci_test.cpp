@@ -4,6 +4,7 @@
 
 #include "board/legal_moves.h"
 #include "board_test_support.h"
+#include "frontend/engine_init.h"
 #include "frontend/uci/go.h"
 #include "frontend/uci/options.h"
 #include "frontend/uci/output.h"

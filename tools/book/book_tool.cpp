@@ -5,7 +5,6 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "board/set_position.h"
 #include "frontend/book/format.h"
 #include "frontend/book/probe.h"
+#include "platform/platform.h"
 #include "tools/book/book_dump.h"
 #include "tools/book/book_tree.h"
 #include "tools/book/book_writer.h"
@@ -24,7 +24,11 @@
 
 namespace {
 
-constexpr int DEFAULT_PLIES = 24;
+constexpr int DEFAULT_PGN_PLIES = 24;
+// A Polyglot book's transpositions multiply its lines: at 12 plies a book
+// of 180 000 entries gives about 630 000 records, far within the format's
+// 2^24, where 16 plies already give 4.9 million and a larger book overflows.
+constexpr int DEFAULT_POLYGLOT_PLIES = 12;
 // A Polyglot walk stops growing here: the largest file the format allows.
 constexpr size_t POLYGLOT_MAX_NODES = BOOK_MAX_RECORDS - 1;
 
@@ -38,7 +42,7 @@ int Usage() {
 
 // What the command line asked for.
 struct Arguments {
-  int plies = DEFAULT_PLIES;
+  int plies = 0;  // 0: the default of the kind of input
   uint64_t min_count = 1;
   WeightRule rule = WeightRule::Results;
   int depth = BOOK_MAX_GAME_PLIES;
@@ -80,11 +84,17 @@ bool ReadArguments(int argc, char** argv, Arguments& args) {
   return true;
 }
 
+// The whole file, read through the platform's reader: a directory, a FIFO
+// or a device is no file to read (and never blocks).
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  const int handle = platform::OpenReadOnly(path.c_str());
+  if (handle < 0) return false;
+  bytes.clear();
+  static uint8_t chunk[1 << 16];
+  long got;
+  while ((got = platform::ReadFile(handle, chunk, sizeof chunk)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+  platform::CloseFile(handle);
+  return got == 0;
 }
 
 // Points for the side that played a move: win 2, draw 1, loss 0; a game
@@ -160,7 +170,7 @@ int BuildFromPgn(const Arguments& args) {
     PgnGame game;
     while (reader.Next(game)) {
       ++games;
-      if (!AddGame(game, args.files[f], args.plies, tree)) ++rejected;
+      if (!AddGame(game, args.files[f], args.plies > 0 ? args.plies : DEFAULT_PGN_PLIES, tree)) ++rejected;
     }
   }
   std::printf("%d games read, %d with a bad move or a set-up position\n", games, rejected);
@@ -182,11 +192,14 @@ int BuildFromPolyglot(const Arguments& args) {
   }
   BookTree tree;
   bool truncated = false;
-  const int illegal = WalkPolyglotBook(entries, args.plies, args.min_count, POLYGLOT_MAX_NODES, tree, truncated);
+  const int plies = args.plies > 0 ? args.plies : DEFAULT_POLYGLOT_PLIES;
+  const int illegal = WalkPolyglotBook(entries, plies, args.min_count, POLYGLOT_MAX_NODES, tree, truncated);
   std::printf("%zu Polyglot entries, %d lines of play gathered, %d illegal moves skipped\n", entries.size(),
               tree.Size() - 1, illegal);
-  if (truncated) std::fprintf(stderr, "%s: the walk stopped at the largest book the format holds\n",
-                              args.polyglot.c_str());
+  if (truncated) {
+    std::fprintf(stderr, "%s: the walk stopped at the largest book the format holds (%d plies asked; fewer "
+                 "--plies keep whole lines)\n", args.polyglot.c_str(), plies);
+  }
   // Every line is visited once, so the counts are 1: the weights decide.
   tree.Finish(1, WeightRule::Results);
   return WriteBookFile(tree, args.files[0]) ? 0 : 1;

@@ -25,10 +25,20 @@ bool IsBlank(char c) {
 // Characters that end a move token whatever precedes them.
 bool IsDelimiter(char c) { return IsBlank(c) || std::strchr("{}();[]$", c) != nullptr; }
 
-// "12." "12..." or a token made of annotation marks: nothing to play.
+// The marks some write after an en-passant capture ("exd6 e.p.").
+bool IsEnPassantMark(const std::string& token) { return token == "e.p." || token == "ep" || token == "e.p"; }
+
+// "12." "12..." a token made of annotation marks, or an en-passant mark:
+// nothing to play.
 bool IsNoise(const std::string& token) {
   return token.find_first_not_of("0123456789.") == std::string::npos ||
-         token.find_first_not_of("!?") == std::string::npos;
+         token.find_first_not_of("!?") == std::string::npos || IsEnPassantMark(token);
+}
+
+// A move with an en-passant mark glued to it ("exd6e.p.") loses the mark.
+std::string WithoutEnPassantMark(const std::string& token) {
+  const size_t mark = token.size() > 6 ? token.size() - 4 : std::string::npos;
+  return mark != std::string::npos && token.compare(mark, 4, "e.p.") == 0 ? token.substr(0, mark) : token;
 }
 
 // A move number glued to its move ("1.e4", "3...Nf6") loses the number.
@@ -124,7 +134,7 @@ bool PgnReader::Next(PgnGame& game) {
       if (token != "*" || game.result == GameResult::Unknown) game.result = ResultOf(token);
       break;
     }
-    game.moves.push_back(WithoutMoveNumber(token));
+    game.moves.push_back(WithoutEnPassantMark(WithoutMoveNumber(token)));
   }
   if (!started) return false;
   game.number = ++games_read_;

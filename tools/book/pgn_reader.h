@@ -20,7 +20,10 @@ struct PgnGame {
 // Splits a whole PGN text into games, one at a time.
 class PgnReader {
  public:
-  explicit PgnReader(std::string text) : text_(std::move(text)) {}
+  // A UTF-8 byte-order mark at the start, as some editors write it, is skipped.
+  explicit PgnReader(std::string text) : text_(std::move(text)) {
+    if (text_.compare(0, 3, "\xEF\xBB\xBF") == 0) at_ = 3;
+  }
 
   // The next game with at least one tag or move; false at the end.
   bool Next(PgnGame& game);
