@@ -54,3 +54,5 @@ TimeBudget ComputeTimeBudget(const ClockSettings& clock) {
   if (maximum > available) maximum = available;
   return {ToInt32(target), ToInt32(maximum)};
 }
+
+bool ClockAllowsPondering(int32_t clock_left_ms) { return clock_left_ms > RESERVE_MS; }

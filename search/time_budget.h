@@ -29,3 +29,10 @@ struct TimeBudget {
 // quarter more target. Both stay within the available time. Computed in 64
 // bits and held to the 32-bit range, so no clock value can overflow it.
 TimeBudget ComputeTimeBudget(const ClockSettings& clock);
+
+// Whether the engine ponders with this much on its own clock after its
+// move. The opponent's move is read at the next poll (every 50 ms), so a
+// ponder search costs up to a poll step on every move, more than a small
+// increment brings; below the reserve the engine stops pondering and
+// answers at once until its clock is back above it.
+bool ClockAllowsPondering(int32_t clock_left_ms);

@@ -20,6 +20,7 @@
 #include "search/search.h"
 #include "search/search_progress.h"
 #include "search/search_record.h"
+#include "search/time_budget.h"
 
 namespace {
 
@@ -203,11 +204,21 @@ bool IsLegalInGame(Move move) {
   return false;
 }
 
+// Whether a front end may ponder after this move: not when the clock left
+// is within the reserve (the time rules say why).
+bool ClockAllowsPonderMove() {
+  const int32_t clock_ms = current_go.clock_ms[go_side];
+  if (current_go.move_time_ms >= 0 || clock_ms < 0) return true;
+  const int32_t left = clock_ms - UciMoveOverheadMs() - static_cast<int32_t>(search_record.result.elapsed_ms);
+  return ClockAllowsPondering(left);
+}
+
 // The reply to ponder on: the variation's second move, when it is legal
-// after the best move.
+// after the best move and the clock leaves time to ponder.
 Move PonderMove(Move best) {
   const SearchResult& result = search_record.result;
   if (best == 0 || result.pv[0] != best || result.pv[1] == 0) return 0;
+  if (!ClockAllowsPonderMove()) return 0;
   Move replies[LEGAL_LIST_SIZE];
   ApplyGameMove(best);
   const int count = BuildLegalMoves(game_position, replies);

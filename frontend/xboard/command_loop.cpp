@@ -18,6 +18,7 @@
 #include "frontend/xboard/thinking_output.h"
 #include "search/search.h"
 #include "search/search_record.h"
+#include "search/time_budget.h"
 
 namespace {
 
@@ -169,7 +170,9 @@ void PlayEngineMove() {
   if (expected_move != 0) PrintMoveThinking(move);
   // Ponder only on a reply that really is legal after the move played.
   if (result.pv[0] != move || !IsLegalInGame(expected_move)) expected_move = 0;
-  const bool ponder = !FlagIsSet(UseBook) && FlagIsSet(Ponder) && expected_move != 0;
+  const bool clock_allows = fixed_move_ms < NO_FIXED_MOVE_TIME ||
+                            ClockAllowsPondering(own_clock_ms - static_cast<int32_t>(result.elapsed_ms));
+  const bool ponder = !FlagIsSet(UseBook) && FlagIsSet(Ponder) && expected_move != 0 && clock_allows;
   engine_state = ponder ? EngineState::PonderStart : EngineState::Waiting;
 }
 

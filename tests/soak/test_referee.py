@@ -1,6 +1,7 @@
 """The referee's own checks: its move generator against the reference perft
-counts, its game endings and claim judgement, and a scripted engine
-(fake_engine.py) misbehaving in each way the referee must catch."""
+counts, its game endings and claim judgement, its clocks, and a scripted
+engine (fake_engine.py) misbehaving in each way the referee must catch, in
+xboard and in UCI, with and without pondering, in long-lived series."""
 import os
 import sys
 
@@ -71,10 +72,10 @@ def check_endings():
           != chess_rules.repetition_key(chess_rules.parse_fen("4k3/8/8/8/3pP3/8/8/4K3 b - - 0 1")))
 
 
-def fake(mode, after=1):
+def fake(mode, after=1, protocol="xboard", ponder=False):
     command = [sys.executable, os.path.join(HERE, "fake_engine.py"), mode, str(after)]
     env = dict(os.environ, PYTHONPATH=HERE)
-    return referee.program_record(f"fake-{mode}", command, 1, 1, HERE, env)
+    return referee.program_record(f"fake-{mode}", command, 1, 1, HERE, env, protocol, ponder)
 
 
 def check_faults():
@@ -95,11 +96,105 @@ def check_faults():
         check(f"{mode} ends the pair", len(games) == 1)
 
 
+def check_uci_faults():
+    """The same faults in UCI with pondering on, and the ponder-only ones:
+    a bestmove before "ponderhit", a ponder move that is not legal, no
+    answer to "stop"."""
+    control = referee.TimeControl("1+0.01")
+    opening = ["e2e4", "e7e5"]
+    for ponder in (False, True):
+        games = list(referee.play_pair(fake("good", 1, "uci", ponder), fake("good", 1, "uci", ponder),
+                                       opening, control, 100, 40))
+        check(f"two good UCI games, ponder {ponder}", len(games) == 2 and all(g["fault"] is None for g in games),
+              [str(game["fault"]) for game in games])
+        check(f"the UCI games end by the cap, ponder {ponder}", games[-1]["reason"] == "move cap of 40 plies")
+    # The fake engine predicts the first legal reply, which the other
+    # fake engine plays: every ponder is a hit.
+    check("the fakes' ponder moves are hits", games[0]["ponder"][0] > 10 and games[0]["ponder"][1] == 0,
+          games[0]["ponder"])
+    modes = (("illegal", "illegal"), ("unparsable", "unparsable"), ("crash", "crash"), ("signal", "crash"),
+             ("hang", "hang"), ("slow", "time"), ("refuse", "refused"), ("early", "protocol"),
+             ("badponder", "illegal"), ("deaf", "hang"))
+    for mode, kind in modes:
+        games = list(referee.play_pair(fake("good", 1, "uci", True), fake(mode, 3, "uci", True),
+                                       opening, control, 100, 40))
+        fault = games[0]["fault"]
+        check(f"UCI {mode} is caught", fault is not None and fault.kind == kind and fault.side == "black",
+              str(fault))
+
+
+def check_ponder_miss():
+    """A wrong prediction: "stop", its bestmove discarded, and a new search;
+    against an xboard engine that ponders too."""
+    control = referee.TimeControl("1+0.01")
+    games = list(referee.play_pair(fake("good", 1, "xboard", True), fake("miss", 1, "uci", True),
+                                   ["e2e4", "e7e5"], control, 100, 30))
+    check("a mixed pair plays", all(game["fault"] is None for game in games), [str(g["fault"]) for g in games])
+    check("the misses are stopped", games[0]["ponder"][0] == 0 and games[0]["ponder"][1] > 5, games[0]["ponder"])
+
+
+def check_series():
+    """A long-lived series: the memory of each process after every game,
+    and a process that grows is a fault."""
+    control = referee.TimeControl("1+0.01")
+    openings = [["e2e4", "e7e5"], ["d2d4", "d7d5"]]
+    for protocol in ("xboard", "uci"):
+        games = list(referee.play_series(fake("good", 1, protocol, True), fake("good", 1, protocol, True),
+                                         openings, control, 100, 20, 4))
+        check(f"a {protocol} series of four", len(games) == 4 and all(g["fault"] is None for g in games),
+              [str(game["fault"]) for game in games])
+        check(f"{protocol}: memory after each game", all(len(game["memory_kib"]) == 2 for game in games))
+        games = list(referee.play_series(fake("good", 1, protocol), fake("grow", 1, protocol),
+                                         openings, control, 100, 20, 4))
+        fault = games[-1]["fault"]
+        check(f"{protocol}: growth is caught", len(games) == 2 and fault is not None and fault.kind == "memory",
+              str(fault))
+
+
+def check_clocks():
+    """Repeating controls give the next control's time after the last move
+    of one; "st" is whole seconds for xboard and as given for UCI."""
+    control = referee.TimeControl("3/10")
+    check("a repeating control's level", control.level_command() == "level 3 0:10 0")
+    check("moves to go", [control.moves_to_go(made) for made in (0, 1, 2, 3)] == [3, 2, 1, 3])
+    game = game_at(chess_rules.START_FEN)
+    game.control = control
+    game.clock_ms = {True: 10000, False: 10000}
+    white = FakeClockEngine()
+    game.moves = ["e2e4", "e7e5", "g1f3", "b8c6"]  # White's third move comes next
+    game.charge(white, True, 0.0, 1.0)
+    check("the control's time comes after its last move", game.clock_ms[True] == 19000, game.clock_ms)
+    game.moves += ["f1c4", "g8f6"]
+    game.charge(white, True, 0.0, 1.0)
+    check("and not after the next", game.clock_ms[True] == 18000, game.clock_ms)
+    check("the UCI go line", game.uci_go(False, 5) == "go wtime 18000 btime 10000 winc 0 binc 0 movestogo 1",
+          game.uci_go(False, 5))
+    fixed = referee.TimeControl("st=0.5")
+    check("st for xboard", fixed.level_command() == "st 1" and fixed.fixed_ms_for("uci") == 500)
+    game.control = fixed
+    check("movetime for UCI", game.uci_go(True, 0) == "go movetime 500")
+    try:
+        game.charge(white, True, 0.0, 0.7)
+        check("a late fixed-time move", False, "not caught")
+    except referee.Fault as fault:
+        check("a late fixed-time move", fault.kind == "time")
+
+
+class FakeClockEngine:
+    """Only what the clock reads of an engine."""
+    protocol = "uci"
+    slowdown = 1
+
+
 def main():
     for error in soak.check_rules(os.path.join(HERE, "..", "data", "perft.txt")):
         check("perft", False, error)
     check_endings()
     check_faults()
+    check_uci_faults()
+    check_ponder_miss()
+    check_series()
+    check_clocks()
     print(f"{len(failures)} failed")
     return 1 if failures else 0
 

@@ -1,5 +1,6 @@
 """Searching under the protocol: moving now, the clock, pondering, and
 commands that arrive while the engine thinks."""
+import os
 import re
 import time
 
@@ -92,6 +93,40 @@ def pondering(suite, name, path):
         finish(suite, label, session)
 
 
+def cpu_seconds(pid):
+    """User and system time the process has used so far (Linux)."""
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def no_pondering_on_a_short_clock(suite, name, path):
+    """With "hard" the engine ponders after its move, and a ponder search
+    costs up to a poll step on every move; with its clock within the second
+    kept in hand it waits instead, so that it answers at once. After a
+    ponder hit of half a second on 1.1 s the clock (counting the ponder
+    time) is within it. A ponder search shows itself by the processor time
+    it takes."""
+    for centiseconds, wanted in ((110, False), (3000, True)):
+        label = f"{name}: pondering after a hit with time {centiseconds}: {wanted}"
+        session = start(path)
+        session.send(b"new\nhard\npost\nlevel 0 0:30 0\ntime 3000\notim 3000\ngo\n")
+        expect_move(suite, f"{label} first move", session)
+        match = THINKING.fullmatch(session.read_until(b"\r\n", 10) or b"")
+        if not match or len(match.group(5)) < 12:
+            suite.check(f"{label} expected reply", False, repr(match and match.group(0)))
+            session.close()
+            continue
+        time.sleep(0.5)
+        session.send(b"time %d\n" % centiseconds + match.group(5)[6:10] + b"\n")
+        expect_move(suite, f"{label} answers", session)
+        before = cpu_seconds(session.process.pid)
+        time.sleep(1)
+        used = cpu_seconds(session.process.pid) - before
+        suite.check(label, (used > 0.3) == wanted, f"{used:.2f} s of processor time in a second")
+        finish(suite, label, session)
+
+
 def interruptions(suite, name, path):
     # "force" during a search: no move.
     session = start(path)
@@ -150,6 +185,8 @@ def main():
         fixed_time(suite, name, path)
         clock_edges(suite, name, path)
         pondering(suite, name, path)
+        if not suite.windows:
+            no_pondering_on_a_short_clock(suite, name, path)
         interruptions(suite, name, path)
         input_from_file(suite, name, path)
     for name, path in suite.programs():

@@ -49,6 +49,25 @@ def ponder_hit_clock(suite, name, path):
     finish(suite, f"{name}: ponder hit", session)
 
 
+def no_ponder_move_on_a_short_clock(suite, name, path):
+    """A ponder search costs up to a poll step on every move, the time until
+    "ponderhit" or "stop" is read: with its clock within the second kept in
+    hand (after half a second of pondering on 1.2 s, counted as spent) the
+    engine names no ponder move, so that a front end lets it answer at
+    once; with time to spare it names one."""
+    session, _ = start(path)
+    session.send(b"setoption name Ponder value true\n")
+    for clock, wanted in ((1200, False), (30000, True)):
+        session.send(b"position startpos moves e2e4\ngo ponder wtime 60000 btime %d winc 20 binc 20\n" % clock)
+        time.sleep(0.5)
+        session.send(b"ponderhit\n")
+        _, match = best_move(session, timeout=10)
+        suite.check(f"{name}: ponder move after a hit with {clock} ms: {wanted}",
+                    match is not None and (match.group(2) is not None) == wanted,
+                    repr(match.group(0) if match else None))
+    finish(suite, f"{name}: ponder move and clock", session)
+
+
 def one_write_per_line(suite, name, path):
     """Under strace: every write of a UCI session is one whole line."""
     if shutil.which("strace") is None:
@@ -221,6 +240,7 @@ def main():
     for name, path in suite.programs(personalities=("Active",)):
         mp = name.startswith("MP")
         ponder_hit_clock(suite, name, path)
+        no_ponder_move_on_a_short_clock(suite, name, path)
         one_write_per_line(suite, name, path)
         mate_and_searchmoves(suite, name, path)
         short_fixed_time(suite, name, path)
