@@ -59,6 +59,29 @@ int top_count = 0;
 Move line_pvs[MAX_MOVES][8];
 bool line_exact[MAX_MOVES];
 
+// Makes root move i, clearing an earlier split's stop mark (MP builds) so
+// the root can split again; returns the depth to search it to.
+int EnterRootMove(SearchThread& t, UndoRecord& undo, int i, int depth, bool root_single_reply,
+                  ExtensionInfo& info) {
+  const Move move = root.moves[i];
+  const int new_depth = Extension(*t.pos, depth, move, root_single_reply, false, &info);
+  root.root_index = i;
+  MakeMove(*t.pos, undo, move, info.gives_check);
+  if constexpr (BUILD_MP) t.split->stopped.store(0, std::memory_order_relaxed);
+  return new_depth;
+}
+
+// A new best root move: the root's record, the result, and the main
+// thread's report.
+void TakeBestMove(SearchThread& t, Move move, int score, int depth, const Move* pv) {
+  root.best_move = move;
+  root.best_score = score;
+  root.best_depth = depth;
+  ExtendPV(root.best_pv, move, pv);
+  RecordResult(*t.pos);
+  if (t.index == 0) ReportProgress(ProgressEvent::NewBest);
+}
+
 // Enters an exact score among the `wanted` best; a lower one falls off.
 void EnterTopScore(int score, int wanted) {
   int i = top_count < wanted ? top_count++ : wanted;
@@ -105,10 +128,7 @@ void RootSearchLines(SearchThread& t, int depth, bool root_single_reply, int wan
   for (int i = 0; i < root.count; ++i) {
     const Move move = root.moves[i];
     ExtensionInfo info;
-    const int new_depth = Extension(pos, depth, move, root_single_reply, false, &info);
-    root.root_index = i;
-    MakeMove(pos, undo, move, info.gives_check);
-    if constexpr (BUILD_MP) t.split->stopped.store(0, std::memory_order_relaxed);
+    const int new_depth = EnterRootMove(t, undo, i, depth, root_single_reply, info);
     const int bound = LineBound(wanted);
     int v;
     if (bound > -MATE) {
@@ -132,12 +152,7 @@ void RootSearchLines(SearchThread& t, int depth, bool root_single_reply, int wan
     }
     if (v > best) {
       best = v;
-      root.best_move = move;
-      root.best_score = v;
-      root.best_depth = depth;
-      ExtendPV(root.best_pv, move, pv);
-      RecordResult(pos);
-      if (t.index == 0) ReportProgress(ProgressEvent::NewBest);
+      TakeBestMove(t, move, v, depth, pv);
     }
   }
   PublishLines(depth, wanted);
@@ -213,15 +228,10 @@ void RootSearch(SearchThread& t, int depth, bool root_single_reply) {
   // Step 3. Every root move in order
   for (int i = 0; i < root.count; ++i) {
     const Move move = root.moves[i];
-    // Step 3a. Depth of the move
+    // Step 3a-3b. Depth of the move, and the move made
     ExtensionInfo info;
-    const int new_depth = Extension(pos, depth, move, root_single_reply, false, &info);
-    // Step 3b-3e. Search it
-    root.root_index = i;
-    MakeMove(pos, undo, move, info.gives_check);
-    // MP builds: a stop mark from an earlier split here must not keep the
-    // root from splitting again.
-    if constexpr (BUILD_MP) t.split->stopped.store(0, std::memory_order_relaxed);
+    const int new_depth = EnterRootMove(t, undo, i, depth, root_single_reply, info);
+    // Step 3c-3e. Search it
     const int v = SearchRootMove(t, depth, new_depth, info.good_capture, best, alpha, beta,
                                  floor, pv);
     UnmakeMove(pos, undo, move);
@@ -229,14 +239,7 @@ void RootSearch(SearchThread& t, int depth, bool root_single_reply) {
     root.scores[i] = static_cast<int16_t>(v > alpha ? (v < beta ? v : beta) : floor);
     // Step 3g. A new best move
     if (v > best) {
-      if (best == NO_SCORE || v > alpha) {
-        root.best_move = move;
-        root.best_score = v;
-        root.best_depth = depth;
-        ExtendPV(root.best_pv, move, pv);
-        RecordResult(pos);
-        if (t.index == 0) ReportProgress(ProgressEvent::NewBest);
-      }
+      if (best == NO_SCORE || v > alpha) TakeBestMove(t, move, v, depth, pv);
       best = v;
       if (v > alpha) {
         if (depth > 1) alpha = v;
