@@ -55,4 +55,4 @@ TimeBudget ComputeTimeBudget(const ClockSettings& clock) {
   return {ToInt32(target), ToInt32(maximum)};
 }
 
-bool ClockAllowsPondering(int32_t clock_left_ms) { return clock_left_ms > RESERVE_MS; }
+bool ClockAllowsPondering(int64_t clock_left_ms) { return clock_left_ms > RESERVE_MS; }

@@ -35,4 +35,4 @@ TimeBudget ComputeTimeBudget(const ClockSettings& clock);
 // ponder search costs up to a poll step on every move, more than a small
 // increment brings; below the reserve the engine stops pondering and
 // answers at once until its clock is back above it.
-bool ClockAllowsPondering(int32_t clock_left_ms);
+bool ClockAllowsPondering(int64_t clock_left_ms);

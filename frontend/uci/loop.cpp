@@ -209,7 +209,7 @@ bool IsLegalInGame(Move move) {
 bool ClockAllowsPonderMove() {
   const int32_t clock_ms = current_go.clock_ms[go_side];
   if (current_go.move_time_ms >= 0 || clock_ms < 0) return true;
-  const int32_t left = clock_ms - UciMoveOverheadMs() - static_cast<int32_t>(search_record.result.elapsed_ms);
+  const int64_t left = int64_t{clock_ms} - UciMoveOverheadMs() - search_record.result.elapsed_ms;
   return ClockAllowsPondering(left);
 }
 

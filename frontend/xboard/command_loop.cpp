@@ -170,8 +170,9 @@ void PlayEngineMove() {
   if (expected_move != 0) PrintMoveThinking(move);
   // Ponder only on a reply that really is legal after the move played.
   if (result.pv[0] != move || !IsLegalInGame(expected_move)) expected_move = 0;
-  const bool clock_allows = fixed_move_ms < NO_FIXED_MOVE_TIME ||
-                            ClockAllowsPondering(own_clock_ms - static_cast<int32_t>(result.elapsed_ms));
+  // In 64 bits: the clock may be set as low as the 32-bit range goes.
+  const int64_t clock_left_ms = int64_t{own_clock_ms} - result.elapsed_ms;
+  const bool clock_allows = fixed_move_ms < NO_FIXED_MOVE_TIME || ClockAllowsPondering(clock_left_ms);
   const bool ponder = !FlagIsSet(UseBook) && FlagIsSet(Ponder) && expected_move != 0 && clock_allows;
   engine_state = ponder ? EngineState::PonderStart : EngineState::Waiting;
 }

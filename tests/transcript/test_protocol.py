@@ -118,6 +118,9 @@ def argument_cases(suite, name, path):
                     args=("setboard=k7/8/8/1Q6/8/8/8/7K w - -", "sd=3"), timeout=20)
     suite.expect_equal(f"{name}: setboard argument starts every game", (code, after_banner(out)),
                        (0, b"1/2-1/2 {Draw}\r\n" * 2))
+    code, out = run(path, b"new\nhard\ntime -214748364800\nsd 2\ngo\nxboard\nquit\n", timeout=20)
+    suite.check(f"{name}: lowest clock with pondering still moves",
+                code == 0 and b"\nmove " in out, f"exit {code}, tail {out[-60:]!r}")
     code, out = run(path, b"xboard\nquit\n", args=("new", "xboard", "hashsize=3"), timeout=20)
     suite.expect_equal(f"{name}: new argument does not loop", (code, after_banner(out)),
                        (0, FEATURES * 3))
