@@ -15,7 +15,13 @@ it a little: the ratio leans towards 1, never away from it.
 A tool that needs a program to start it (a Windows .exe under Wine) gets
 it as a prefix: --new-runner wine. Both then run pinned, runner included.
 
-    tools/compare_bench.py [--rounds N] [--depth D] [--old-runner CMD] [--new-runner CMD] OLD_TOOL NEW_TOOL
+--ordinary-pages turns transparent huge pages off for both (Linux's
+PR_SET_THP_DISABLE, inherited by the tool): a Linux tool asks for them
+under its hash tables, which a Windows program under Wine cannot, so this
+compares the code alone.
+
+    tools/compare_bench.py [--rounds N] [--depth D] [--old-runner CMD] [--new-runner CMD]
+                           [--ordinary-pages] OLD_TOOL NEW_TOOL
 """
 import argparse
 import os
@@ -25,8 +31,15 @@ import subprocess
 import sys
 
 
-def start_bench(runner, tool, core, depth):
-    command = ["taskset", "-c", str(core), *shlex.split(runner), tool, "bench"]
+# Starts the rest of its command line with transparent huge pages off.
+ORDINARY_PAGES = [sys.executable, "-c", "import ctypes, os, sys; "
+                  "ctypes.CDLL(None, use_errno=True).prctl(41, 1, 0, 0, 0); "  # PR_SET_THP_DISABLE
+                  "os.execvp(sys.argv[1], sys.argv[1:])"]
+
+
+def start_bench(runner, tool, core, depth, ordinary_pages=False):
+    prefix = ORDINARY_PAGES if ordinary_pages else []
+    command = ["taskset", "-c", str(core), *prefix, *shlex.split(runner), tool, "bench"]
     if depth:
         command.append(str(depth))
     return subprocess.Popen(command, stdout=subprocess.PIPE, text=True)
@@ -50,17 +63,18 @@ def main():
     parser.add_argument("--depth", type=int, default=0, help="bench depth (default: the tool's)")
     parser.add_argument("--old-runner", default="", help="command prefix for the old tool, e.g. wine")
     parser.add_argument("--new-runner", default="", help="command prefix for the new tool, e.g. wine")
+    parser.add_argument("--ordinary-pages", action="store_true", help="no transparent huge pages for either")
     args = parser.parse_args()
     cores = sorted(os.sched_getaffinity(0))
     old_speeds, new_speeds, ratios = [], [], []
     for round_index in range(args.rounds):
         core = cores[round_index % len(cores)]
         if round_index % 4 < 2:
-            old = start_bench(args.old_runner, args.old, core, args.depth)
-            new = start_bench(args.new_runner, args.new, core, args.depth)
+            old = start_bench(args.old_runner, args.old, core, args.depth, args.ordinary_pages)
+            new = start_bench(args.new_runner, args.new, core, args.depth, args.ordinary_pages)
         else:
-            new = start_bench(args.new_runner, args.new, core, args.depth)
-            old = start_bench(args.old_runner, args.old, core, args.depth)
+            new = start_bench(args.new_runner, args.new, core, args.depth, args.ordinary_pages)
+            old = start_bench(args.old_runner, args.old, core, args.depth, args.ordinary_pages)
         old_nodes, old_nps = nodes_per_second(old)
         new_nodes, new_nps = nodes_per_second(new)
         if old_nodes != new_nodes:
