@@ -3,7 +3,9 @@ first line chooses, as in the real programs): it plays the first legal
 move (in UCI with the first legal reply as its ponder move), and
 misbehaves once its move number reaches the `after` argument, in the way
 the mode argument names: good, illegal, unparsable, crash, signal, hang,
-slow, claim, refuse, grow (holds 16 MiB more at every new game), and in
+slow, steady (thinks 0.1 s a move), claim, refuse, grow (holds 16 MiB
+more at every new game), apart (as grow, in processes outside its own
+tree, as Wine starts one), and in
 UCI also early (answers "go ponder" at once), badponder (an illegal
 ponder move), deaf (never answers "stop") and miss (predicts the last
 legal reply, which the other fakes never play)."""
@@ -34,6 +36,23 @@ def new_game():
     position = chess_rules.parse_fen(chess_rules.START_FEN)
     if mode == "grow" and moves_made >= after:
         held.append(b"\x01" * (16 << 20))
+    if mode == "apart" and moves_made >= after:
+        hold_apart(16 << 20)
+
+
+def hold_apart(size):
+    """A process that the init process adopts holds size bytes until this
+    one ends."""
+    owner = os.getpid()
+    if os.fork() == 0:
+        if os.fork() == 0:
+            os.close(0)
+            os.close(1)
+            block = b"\x01" * size  # noqa: F841 (held while it waits)
+            while os.path.exists(f"/proc/{owner}"):
+                time.sleep(0.2)
+        os._exit(0)
+    os.wait()
 
 
 def misbehaves_by_dying():
@@ -46,6 +65,8 @@ def misbehaves_by_dying():
         time.sleep(3600)
     if mode == "slow":
         time.sleep(1.5)
+    if mode == "steady":
+        time.sleep(0.1)
 
 
 def first_move_text(board, last=False):

@@ -25,6 +25,7 @@ pondering on, the engine's clock still runs only in its own turn: from the
 move (xboard), "ponderhit" or "go" (UCI) to its answer.
 """
 import collections
+import itertools
 import os
 import queue
 import re
@@ -34,6 +35,9 @@ import time
 
 import chess_rules
 
+# Each engine process carries this variable with a value of its own.
+MARK_VARIABLE = "QUORVEL_REFEREE_ENGINE"
+ENGINE_NUMBERS = itertools.count(1)
 MOVE_LINE = re.compile(r"move ([a-h][1-8][a-h][1-8])(?:=([nbrq])|  |([nbrq]))?")
 BESTMOVE_LINE = re.compile(r"bestmove (\S+)(?: ponder (\S+))?.*")
 UCI_MOVE = re.compile(r"[a-h][1-8][a-h][1-8][nbrq]?")
@@ -126,6 +130,10 @@ class Engine:
         self.transcript = transcript
         self.slowdown = slowdown
         self.start_time = time.monotonic()
+        # Wine starts a Windows program as a process of its own outside the
+        # launcher's tree; this variable in its environment finds it.
+        self.mark = f"{MARK_VARIABLE}={os.getpid()}.{next(ENGINE_NUMBERS)}"
+        env = dict(os.environ if env is None else env, **{MARK_VARIABLE: self.mark.split("=", 1)[1]})
         self.process = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         stderr=subprocess.STDOUT, env=env, cwd=cwd)
         self.lines = queue.Queue()
@@ -185,7 +193,8 @@ class Engine:
         first of them), in KiB; None once it has ended."""
         if self.process.poll() is not None:
             return None
-        return sum(resident_kib(pid) for pid in process_tree(self.process.pid))
+        pids = set(process_tree(self.process.pid)) | set(marked_processes(self.mark))
+        return sum(resident_kib(pid) for pid in pids)
 
     def kill(self):
         if self.process.poll() is None:
@@ -210,6 +219,22 @@ def process_tree(root):
         pid = waiting.pop()
         found.append(pid)
         waiting.extend(children[pid])
+    return found
+
+
+def marked_processes(mark):
+    """The processes whose environment holds mark ("NAME=value")."""
+    wanted = mark.encode()
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/environ", "rb") as environ:
+                if wanted in environ.read().split(b"\0"):
+                    found.append(int(entry))
+        except OSError:
+            continue
     return found
 
 

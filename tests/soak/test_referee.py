@@ -116,7 +116,10 @@ def check_uci_faults():
              ("hang", "hang"), ("slow", "time"), ("refuse", "refused"), ("early", "protocol"),
              ("badponder", "illegal"), ("deaf", "hang"))
     for mode, kind in modes:
-        games = list(referee.play_pair(fake("good", 1, "uci", True), fake(mode, 3, "uci", True),
+        # Against an early answer White takes a moment to move, so that the
+        # answer always arrives before the referee would send "ponderhit".
+        white = fake("steady" if mode == "early" else "good", 1, "uci", True)
+        games = list(referee.play_pair(white, fake(mode, 3, "uci", True),
                                        opening, control, 100, 40))
         fault = games[0]["fault"]
         check(f"UCI {mode} is caught", fault is not None and fault.kind == kind and fault.side == "black",
@@ -144,11 +147,12 @@ def check_series():
         check(f"a {protocol} series of four", len(games) == 4 and all(g["fault"] is None for g in games),
               [str(game["fault"]) for game in games])
         check(f"{protocol}: memory after each game", all(len(game["memory_kib"]) == 2 for game in games))
-        games = list(referee.play_series(fake("good", 1, protocol), fake("grow", 1, protocol),
-                                         openings, control, 100, 20, 4))
-        fault = games[-1]["fault"]
-        check(f"{protocol}: growth is caught", len(games) == 2 and fault is not None and fault.kind == "memory",
-              str(fault))
+        for mode in ("grow", "apart"):
+            games = list(referee.play_series(fake("good", 1, protocol), fake(mode, 1, protocol),
+                                             openings, control, 100, 20, 4))
+            fault = games[-1]["fault"]
+            check(f"{protocol}: growth is caught ({mode})",
+                  len(games) == 2 and fault is not None and fault.kind == "memory", str(fault))
 
 
 def check_clocks():
